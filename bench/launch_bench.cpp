@@ -1,0 +1,113 @@
+// Times the shortcut road end to end, "Zentrobe.exe -t0" with four simulated
+// tuners and a player that is ready at once, against a baseline program that
+// only starts the same player and waits for it. Prints the medians and ratio.
+#include "driver/tuner_installer.h"
+#include "player/player_log.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kPlayerLifetimeMs = 300;
+constexpr DWORD kSettleMs = kPlayerLifetimeMs + 150;
+
+std::wstring Folder(const std::wstring& path)
+{
+    return path.substr(0, path.rfind(L'\\'));
+}
+
+double RunSeconds(std::wstring commandLine, const std::wstring& directory)
+{
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    QueryPerformanceCounter(&start);
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                        &startup, &process))
+        return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    QueryPerformanceCounter(&end);
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return exitCode == 0 ? double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart) : -1;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+}  // namespace
+
+// Arguments: folder holding Zentrobe.exe and FriioView.exe, the baseline
+// program, the driver file, the number of runs of each.
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc < 5) {
+        fwprintf(stderr, L"usage: launch_bench FOLDER BASELINE_EXE DRIVER_SYS RUNS\n");
+        return 2;
+    }
+    const std::wstring folder = argv[1], baseline = argv[2], driver = argv[3];
+    const int runs = std::max(1, _wtoi(argv[4]));
+    const std::wstring launcher = folder + L"\\Zentrobe.exe", player = folder + L"\\FriioView.exe";
+
+    // A real desktop always exists; under Wine it would otherwise be started by
+    // whichever measured process first needs it.
+    HWND keepAlive = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (!InstallTuners(driver, {L"F4", L"0A", L"F4", L"0A"})) {
+        fwprintf(stderr, L"installing the simulated tuners failed\n");
+        return 1;
+    }
+    SetEnvironmentVariableW(kPlayerLifetimeVariable, std::to_wstring(kPlayerLifetimeMs).c_str());
+    // Every measured run must really have started a player.
+    const std::wstring log = folder + L"\\player.log";
+    DeleteFileW(log.c_str());
+    SetEnvironmentVariableW(kPlayerLogVariable, log.c_str());
+
+    std::vector<double> launcherTimes, baselineTimes;
+    RunSeconds(L"\"" + launcher + L"\" -t0", folder);  // warm the file cache for both
+    RunSeconds(L"\"" + baseline + L"\" " + player, Folder(baseline));
+    Sleep(kSettleMs);
+    for (int i = 0; i < runs; ++i) {
+        // Each run starts once the previous run's player has closed, so both
+        // are measured on an equally quiet machine.
+        const double a = RunSeconds(L"\"" + launcher + L"\" -t0", folder);
+        Sleep(kSettleMs);
+        const double b = RunSeconds(L"\"" + baseline + L"\" " + player, Folder(baseline));
+        Sleep(kSettleMs);
+        if (a < 0 || b < 0) {
+            fwprintf(stderr, L"a run failed\n");
+            return 1;
+        }
+        launcherTimes.push_back(a);
+        baselineTimes.push_back(b);
+    }
+    RemoveTuners();
+    DestroyWindow(keepAlive);
+    const size_t starts = ReadPlayerLog(log).size();
+    if (starts != 2 * static_cast<size_t>(runs) + 2) {
+        fwprintf(stderr, L"expected %d player starts, the log has %u\n", 2 * runs + 2, unsigned(starts));
+        return 1;
+    }
+
+    const double a = Median(launcherTimes), b = Median(baselineTimes);
+    printf("runs: %d each, alternating\n", runs);
+    printf("Zentrobe.exe -t0 (4 tuners): median %.1f ms (min %.1f, max %.1f)\n", a * 1000,
+           *std::min_element(launcherTimes.begin(), launcherTimes.end()) * 1000,
+           *std::max_element(launcherTimes.begin(), launcherTimes.end()) * 1000);
+    printf("baseline (start player, wait ready): median %.1f ms (min %.1f, max %.1f)\n", b * 1000,
+           *std::min_element(baselineTimes.begin(), baselineTimes.end()) * 1000,
+           *std::max_element(baselineTimes.begin(), baselineTimes.end()) * 1000);
+    printf("median ratio launcher/baseline: %.3f (goal: at most 1.10)\n", a / b);
+    return 0;
+}

@@ -1,0 +1,2 @@
+set(ZENTROBE_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

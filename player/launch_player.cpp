@@ -1,0 +1,50 @@
+// Starts the player program for a tuner and forgets it once it is ready.
+#include "player/player.h"
+
+#include "common/unique_handle.h"
+#include "devices/device_list.h"
+#include "settings/settings.h"
+
+#include <shlwapi.h>
+
+std::wstring TunerOption(int index)
+{
+    return L"-o " + std::to_wstring(index) + L" ";
+}
+
+std::wstring PlayerWorkingDirectory(const std::wstring& playerPath)
+{
+    std::wstring directory = playerPath;
+    directory.resize(playerPath.size() > MAX_PATH ? playerPath.size() : MAX_PATH);
+    directory.push_back(L'\0');
+    PathRemoveFileSpecW(&directory[0]);
+    directory.resize(wcslen(directory.c_str()));
+    return directory;
+}
+
+int LaunchPlayer(int type, const std::wstring& arguments)
+{
+    const std::wstring* playerPath = nullptr;
+    if (type == TunerType::Terrestrial)
+        playerPath = &g_launcherSettings.whitePath;
+    else if (type == TunerType::Satellite)
+        playerPath = &g_launcherSettings.blackPath;
+    else
+        return 0;
+
+    // Always quoted, so a path with blanks reaches the loader whole.
+    std::wstring commandLine = L"\"" + *playerPath + L"\" " + arguments;
+    const std::wstring directory = PlayerWorkingDirectory(*playerPath);
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, directory.c_str(), &startup, &process))
+        return 0;
+
+    UniqueKernelHandle processHandle(process.hProcess);
+    UniqueKernelHandle threadHandle(process.hThread);
+    WaitForInputIdle(processHandle.Get(), kPlayerReadyTimeoutMs);
+    return 1;
+}

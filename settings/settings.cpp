@@ -1,0 +1,122 @@
+// Reads and writes Zentrobe.ini through the platform's profile functions.
+#include "settings/settings.h"
+
+#include "player/player.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <cwctype>
+#include <vector>
+
+LauncherSettings g_launcherSettings;
+
+namespace {
+
+constexpr const wchar_t* kSettingsFileName = L"Zentrobe.ini";
+
+std::wstring JoinPath(const std::wstring& folder, const wchar_t* name)
+{
+    if (folder.empty() || folder.back() == L'\\') return folder + name;
+    return folder + L"\\" + name;
+}
+
+std::wstring ReadSetting(const wchar_t* section, const wchar_t* key,
+                         const std::wstring& defaultValue, const std::wstring& file)
+{
+    // Two characters of room beyond the cut, so a value written with
+    // protective quotes still comes back whole before it is cut.
+    WCHAR buffer[kSettingBufferSize + 2] = {};
+    GetPrivateProfileStringW(section, key, defaultValue.c_str(), buffer, kSettingBufferSize + 2,
+                             file.c_str());
+    std::wstring value = buffer;
+    if (value.size() > kSettingBufferSize - 1) value.resize(kSettingBufferSize - 1);
+    return value;
+}
+
+void WriteSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value,
+                  const std::wstring& file)
+{
+    WritePrivateProfileStringW(section, key, ProtectProfileValue(value).c_str(), file.c_str());
+}
+
+// The profile writer creates a missing file in the ANSI code page, which turns
+// every character outside it into '?'. A file that starts as UTF-16LE with a
+// byte-order mark stays UTF-16LE. An existing file keeps its encoding.
+void CreateUnicodeFileIfMissing(const std::wstring& file)
+{
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return;
+    static const BYTE kByteOrderMark[] = {0xFF, 0xFE};
+    DWORD written = 0;
+    WriteFile(handle, kByteOrderMark, sizeof(kByteOrderMark), &written, nullptr);
+    CloseHandle(handle);
+}
+
+bool IsBlank(wchar_t c)
+{
+    return iswspace(c) != 0;
+}
+
+}  // namespace
+
+std::wstring ModuleFolder()
+{
+    // Grown until the whole path fits, so a deep folder is not cut.
+    std::vector<WCHAR> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(GetModuleHandleW(nullptr), buffer.data(),
+                                                static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::wstring();
+        if (length < buffer.size()) break;
+        buffer.resize(buffer.size() * 2);
+    }
+    PathRemoveFileSpecW(buffer.data());
+    return buffer.data();
+}
+
+std::wstring SettingsFilePath()
+{
+    return JoinPath(ModuleFolder(), kSettingsFileName);
+}
+
+std::wstring DefaultPlayerPath()
+{
+    return JoinPath(ModuleFolder(), kDefaultPlayerFileName);
+}
+
+std::wstring ProtectProfileValue(const std::wstring& value)
+{
+    if (value.empty()) return value;
+    const wchar_t first = value.front(), last = value.back();
+    const bool enclosedInQuotes =
+        value.size() >= 2 && (first == L'"' || first == L'\'') && last == first;
+    if (IsBlank(first) || IsBlank(last) || enclosedInQuotes) return L"\"" + value + L"\"";
+    return value;
+}
+
+void LoadSettings()
+{
+    const std::wstring file = SettingsFilePath();
+    const std::wstring defaultPath = DefaultPlayerPath();
+    LauncherSettings& s = g_launcherSettings;
+    s.blackPath = ReadSetting(L"Black", L"Path", defaultPath, file);
+    s.whitePath = ReadSetting(L"White", L"Path", defaultPath, file);
+    s.blackParam = ReadSetting(L"Black", L"Param", L"", file);
+    s.whiteParam = ReadSetting(L"White", L"Param", L"", file);
+    // A path key that is present but empty also means the default player.
+    if (s.blackPath.empty()) s.blackPath = defaultPath;
+    if (s.whitePath.empty()) s.whitePath = defaultPath;
+}
+
+void SaveSettings()
+{
+    const std::wstring file = SettingsFilePath();
+    CreateUnicodeFileIfMissing(file);
+    const LauncherSettings& s = g_launcherSettings;
+    WriteSetting(L"Black", L"Path", s.blackPath, file);
+    WriteSetting(L"White", L"Path", s.whitePath, file);
+    WriteSetting(L"Black", L"Param", s.blackParam, file);
+    WriteSetting(L"White", L"Param", s.whiteParam, file);
+}

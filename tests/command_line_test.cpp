@@ -1,0 +1,166 @@
+// The shortcut road in-process: which first arguments select a tuner, the
+// argument string the player gets, and which entry a selector picks.
+#include "app/app.h"
+#include "devices/device_list.h"
+#include "player/player_log.h"
+#include "settings/settings.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SelectorCase {
+    const wchar_t* argument;
+    bool selects;
+    int type;
+    int ordinal;
+};
+
+TEST(TunerSelector, ParsesPrefixAndNumberLikeTheStandardLibrary)
+{
+    const SelectorCase cases[] = {
+        {L"-t0", true, TunerType::Terrestrial, 0},
+        {L"-s1", true, TunerType::Satellite, 1},
+        {L"-t01", true, TunerType::Terrestrial, 1},
+        {L"-tx", true, TunerType::Terrestrial, 0},    // no digits reads as 0
+        {L"-t-1", true, TunerType::Terrestrial, -1},  // selects, but matches no tuner
+        {L"-t 1", true, TunerType::Terrestrial, 1},   // leading blanks are skipped
+        {L"-t+2", true, TunerType::Terrestrial, 2},
+        {L"-s12abc", true, TunerType::Satellite, 12},
+        {L"-t99999999999", true, TunerType::Terrestrial, 2147483647},  // saturates, no wrap
+        {L"-t", false, 0, 0},
+        {L"-s", false, 0, 0},
+        {L"-T0", false, 0, 0},
+        {L"/t0", false, 0, 0},
+        {L"t0", false, 0, 0},
+        {L"--t0", false, 0, 0},
+        {L"", false, 0, 0},
+        {L"C:\\Zentrobe\\Zentrobe.exe", false, 0, 0},
+    };
+    for (const SelectorCase& c : cases) {
+        int type = -7, ordinal = -7;
+        const bool selects = ParseTunerSelector(c.argument, type, ordinal);
+        SCOPED_TRACE(testing::Message() << "argument " << std::string(c.argument, c.argument + wcslen(c.argument)));
+        EXPECT_EQ(selects, c.selects);
+        if (selects && c.selects) {
+            EXPECT_EQ(type, c.type);
+            EXPECT_EQ(ordinal, c.ordinal);
+        }
+    }
+    int type = 0, ordinal = 0;
+    EXPECT_FALSE(ParseTunerSelector(nullptr, type, ordinal));
+}
+
+struct ArgumentCase {
+    int index;
+    const wchar_t* extra;
+    std::vector<const wchar_t*> arguments;  // as split, the selector first
+    const wchar_t* expected;
+};
+
+TEST(CommandLineArguments, OptionThenExtraParametersThenFurtherArgumentsTrimmed)
+{
+    const ArgumentCase cases[] = {
+        {2, L"", {L"-t0"}, L"-o 2"},
+        {2, L"-a", {L"-t0"}, L"-o 2 -a"},
+        {2, L"", {L"-t0", L"x", L"y"}, L"-o 2  x y"},
+        {2, L"-a", {L"-t0", L"x", L"y"}, L"-o 2 -a x y"},
+        {0, L"", {L"-s1", L"two words"}, L"-o 0  two words"},  // no quotes are added
+        {5, L"-a   ", {L"-t0"}, L"-o 5 -a"},                   // trailing blanks go...
+        {5, L"-a   ", {L"-t0", L"x"}, L"-o 5 -a    x"},        // ...unless more follows
+        {3, L"-a\t", {L"-t0"}, L"-o 3 -a\t"},                  // only spaces are trimmed
+        {1, L"", {L"-t0", L"", L""}, L"-o 1"},
+        {-1, L"", {L"-t0"}, L"-o -1"},
+        {12, L"\"q r\"", {L"-t0", L"\"z\""}, L"-o 12 \"q r\" \"z\""},
+    };
+    for (const ArgumentCase& c : cases) {
+        std::vector<LPWSTR> argv;
+        for (const wchar_t* a : c.arguments) argv.push_back(const_cast<LPWSTR>(a));
+        EXPECT_EQ(BuildCommandLineArguments(c.index, c.extra, static_cast<int>(argv.size()), argv.data()),
+                  std::wstring(c.expected));
+    }
+}
+
+DeviceEntry Entry(int index, int ordinal, int type, int inUse = 0)
+{
+    DeviceEntry e;
+    e.index = index;
+    e.ordinal = ordinal;
+    e.type = type;
+    e.path = L"\\\\?\\root#tuner#000" + std::to_wstring(index);
+    e.inUse = inUse;
+    return e;
+}
+
+// Runs the launch with a real substitute player and returns what it was started with.
+class CommandLineLaunch : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = FreshFolder(L"command_line_launch");
+        log = folder + L"\\player.log";
+        g_launcherSettings = LauncherSettings{PlayerExe(), PlayerExe(), L"", L""};
+        // White, Black, White (in use), gap, Unknown, Black
+        g_deviceList = {Entry(0, 0, TunerType::Terrestrial), Entry(1, 0, TunerType::Satellite),
+                        Entry(2, 1, TunerType::Terrestrial, 1), Entry(4, 0, TunerType::Unknown),
+                        Entry(5, 1, TunerType::Satellite)};
+    }
+    void TearDown() override
+    {
+        g_deviceList.clear();
+        g_arguments = ArgumentList{};
+    }
+
+    int Launch(std::vector<const wchar_t*> arguments)
+    {
+        args.assign(arguments.begin(), arguments.end());
+        argv.clear();
+        for (std::wstring& a : args) argv.push_back(&a[0]);
+        g_arguments = ArgumentList{static_cast<int>(argv.size()), argv.data()};
+        ScopedEnvironment logTo(kPlayerLogVariable, log);
+        ScopedEnvironment closeSoon(kPlayerLifetimeVariable, L"3000");
+        return LaunchFromCommandLine();
+    }
+
+    std::wstring folder, log;
+    std::vector<std::wstring> args;
+    std::vector<LPWSTR> argv;
+};
+
+TEST_F(CommandLineLaunch, SelectsByTypeAndOrdinalAndPassesTheIndex)
+{
+    struct Case {
+        std::vector<const wchar_t*> arguments;
+        const wchar_t* expectedArguments;  // after the quoted player path
+    } cases[] = {
+        {{L"-s1", L"x"}, L"-o 5  x"},  // second Black, past a White and a gap
+        {{L"-t1"}, L"-o 2"},           // in use, launched again
+        {{L"-t0"}, L"-o 0"},
+    };
+    for (const Case& c : cases) {
+        DeleteFileW(log.c_str());
+        EXPECT_EQ(Launch(c.arguments), 1);
+        const std::vector<PlayerStart> starts = ReadPlayerLog(log);
+        ASSERT_EQ(starts.size(), 1u);
+        EXPECT_EQ(starts[0].commandLine, L"\"" + PlayerExe() + L"\" " + c.expectedArguments);
+    }
+}
+
+TEST_F(CommandLineLaunch, NothingSelectedMeansNoLaunch)
+{
+    const std::vector<const wchar_t*> cases[] = {
+        {L"-t2"}, {L"-s2"}, {L"-t-1"}, {L"-T0"}, {L"/t0"}, {L"-t"}, {L"x", L"-t0"}, {},
+    };
+    for (const auto& arguments : cases) EXPECT_EQ(Launch(arguments), 0);
+    EXPECT_TRUE(ReadPlayerLog(log).empty());
+}
+
+TEST_F(CommandLineLaunch, AMatchWhoseLaunchFailsStillCountsAsHandled)
+{
+    g_launcherSettings.whitePath = folder + L"\\missing\\FriioView.exe";
+    EXPECT_EQ(Launch({L"-t0"}), 1);
+    EXPECT_TRUE(ReadPlayerLog(log).empty());
+}
+
+}  // namespace
