@@ -6,17 +6,17 @@
 #include "settings/settings.h"
 #include "ui/ui.h"
 
-#include <shellapi.h>
-
 int RunLauncher(HINSTANCE instance, const wchar_t* commandLine)
 {
     LoadSettings();
-    g_arguments.values = CommandLineToArgvW(commandLine, &g_arguments.count);
-    if (!g_arguments.values) g_arguments.count = 0;
+    g_arguments = SplitCommandLine(commandLine);
     EnumerateDevices(g_deviceList);
-    MarkDevicesInUse(g_deviceList);
-    if (!LaunchFromCommandLine())
+    if (!LaunchFromCommandLine()) {
+        // Only the window shows which tuners are in use, so only its road
+        // spends a walk over every top-level window on finding out.
+        MarkDevicesInUse(g_deviceList);
         DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
+    }
     SaveSettings();
     return 0;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <setupapi.h>
 
 #include <string>
 #include <vector>
@@ -51,9 +52,11 @@ int TunerTypeFromModelByte(BYTE modelByte);
 // Rebuilds the list from the tuners that are present and answer now.
 void EnumerateDevices(DeviceList& list);
 
-// The device path of the interface at memberIndex, taken from a fresh
-// snapshot. False when there is none (path is left unchanged).
-bool GetDevicePath(const GUID& interfaceClass, DWORD memberIndex, std::wstring& path);
+// The device path of the interface at memberIndex in a snapshot of present
+// interfaces (SetupDiGetClassDevsW). False when there is none (path is left
+// unchanged).
+bool GetDevicePath(HDEVINFO snapshot, const GUID& interfaceClass, DWORD memberIndex,
+                   std::wstring& path);
 
 // Sends one control request on a handle opened for overlapped I/O and waits
 // for it, at most timeoutMs. A request that outlives the wait is cancelled;

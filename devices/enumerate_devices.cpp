@@ -53,9 +53,16 @@ void EnumerateDevices(DeviceList& list)
 {
     DeviceList().swap(list);
 
+    // One snapshot for the whole walk, so all member indexes describe the
+    // same moment (and the shortcut road pays for one snapshot, not one per tuner).
+    UniqueDevInfo snapshot(SetupDiGetClassDevsW(&TunerInterfaceGuid, nullptr, nullptr,
+                                                DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+    if (!snapshot) return;
+
     int ordinals[3] = {};  // next ordinal per TunerType
     std::wstring path;
-    for (DWORD memberIndex = 0; GetDevicePath(TunerInterfaceGuid, memberIndex, path); ++memberIndex) {
+    for (DWORD memberIndex = 0;
+         GetDevicePath(snapshot.Get(), TunerInterfaceGuid, memberIndex, path); ++memberIndex) {
         BYTE modelByte = 0;
         if (!QueryModelByte(path, modelByte)) continue;  // the member index is consumed all the same
 
@@ -68,28 +75,24 @@ void EnumerateDevices(DeviceList& list)
     }
 }
 
-bool GetDevicePath(const GUID& interfaceClass, DWORD memberIndex, std::wstring& path)
+bool GetDevicePath(HDEVINFO snapshot, const GUID& interfaceClass, DWORD memberIndex,
+                   std::wstring& path)
 {
-    // A fresh snapshot per index: each lookup sees the interfaces present now.
-    UniqueDevInfo snapshot(SetupDiGetClassDevsW(&interfaceClass, nullptr, nullptr,
-                                                DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
-    if (!snapshot) return false;
-
     SP_DEVICE_INTERFACE_DATA interfaceData = {};
     interfaceData.cbSize = sizeof(interfaceData);
-    if (!SetupDiEnumDeviceInterfaces(snapshot.Get(), nullptr, &interfaceClass, memberIndex,
+    if (!SetupDiEnumDeviceInterfaces(snapshot, nullptr, &interfaceClass, memberIndex,
                                      &interfaceData))
         return false;
 
     DWORD requiredSize = 0;
-    SetupDiGetDeviceInterfaceDetailW(snapshot.Get(), &interfaceData, nullptr, 0, &requiredSize,
+    SetupDiGetDeviceInterfaceDetailW(snapshot, &interfaceData, nullptr, 0, &requiredSize,
                                      nullptr);
     if (requiredSize < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) return false;
 
     std::vector<BYTE> buffer(requiredSize);
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    if (!SetupDiGetDeviceInterfaceDetailW(snapshot.Get(), &interfaceData, detail, requiredSize,
+    if (!SetupDiGetDeviceInterfaceDetailW(snapshot, &interfaceData, detail, requiredSize,
                                           nullptr, nullptr))
         return false;
 

@@ -1,11 +1,11 @@
 // Starts the player program for a tuner and forgets it once it is ready.
 #include "player/player.h"
 
+#include "common/path.h"
 #include "common/unique_handle.h"
 #include "devices/device_list.h"
 #include "settings/settings.h"
 
-#include <shlwapi.h>
 
 std::wstring TunerOption(int index)
 {
@@ -14,12 +14,7 @@ std::wstring TunerOption(int index)
 
 std::wstring PlayerWorkingDirectory(const std::wstring& playerPath)
 {
-    std::wstring directory = playerPath;
-    directory.resize(playerPath.size() > MAX_PATH ? playerPath.size() : MAX_PATH);
-    directory.push_back(L'\0');
-    PathRemoveFileSpecW(&directory[0]);
-    directory.resize(wcslen(directory.c_str()));
-    return directory;
+    return RemoveFileSpec(playerPath);
 }
 
 int LaunchPlayer(int type, const std::wstring& arguments)

@@ -1,25 +1,18 @@
 // Reads and writes Zentrobe.ini through the platform's profile functions.
 #include "settings/settings.h"
 
+#include "common/path.h"
 #include "player/player.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <cwctype>
-#include <vector>
 
 LauncherSettings g_launcherSettings;
 
 namespace {
 
 constexpr const wchar_t* kSettingsFileName = L"Zentrobe.ini";
-
-std::wstring JoinPath(const std::wstring& folder, const wchar_t* name)
-{
-    if (folder.empty() || folder.back() == L'\\') return folder + name;
-    return folder + L"\\" + name;
-}
 
 std::wstring ReadSetting(const wchar_t* section, const wchar_t* key,
                          const std::wstring& defaultValue, const std::wstring& file)
@@ -63,17 +56,7 @@ bool IsBlank(wchar_t c)
 
 std::wstring ModuleFolder()
 {
-    // Grown until the whole path fits, so a deep folder is not cut.
-    std::vector<WCHAR> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(GetModuleHandleW(nullptr), buffer.data(),
-                                                static_cast<DWORD>(buffer.size()));
-        if (length == 0) return std::wstring();
-        if (length < buffer.size()) break;
-        buffer.resize(buffer.size() * 2);
-    }
-    PathRemoveFileSpecW(buffer.data());
-    return buffer.data();
+    return RemoveFileSpec(ModulePath());
 }
 
 std::wstring SettingsFilePath()

@@ -6,6 +6,8 @@
 #include "settings/settings.h"
 #include "support/test_support.h"
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,6 +39,7 @@ TEST(TunerSelector, ParsesPrefixAndNumberLikeTheStandardLibrary)
         {L"--t0", false, 0, 0},
         {L"", false, 0, 0},
         {L"C:\\Zentrobe\\Zentrobe.exe", false, 0, 0},
+        {L"-s\u3000" L"1", true, TunerType::Satellite, 1},  // wcstol skips any white space
     };
     for (const SelectorCase& c : cases) {
         int type = -7, ordinal = -7;
@@ -48,14 +51,44 @@ TEST(TunerSelector, ParsesPrefixAndNumberLikeTheStandardLibrary)
             EXPECT_EQ(ordinal, c.ordinal);
         }
     }
+}
+
+// The platform's own splitter, for comparison.
+ArgumentList PlatformSplit(const wchar_t* commandLine)
+{
+    int count = 0;
+    LPWSTR* values = CommandLineToArgvW(commandLine, &count);
+    ArgumentList arguments(values, values + (values ? count : 0));
+    LocalFree(values);
+    return arguments;
+}
+
+TEST(SplitCommandLine, AgreesWithThePlatformSplitter)
+{
+    const wchar_t* cases[] = {
+        L"-t0", L"-s1 x", L"-t0 x y", L"-t0  x\ty ", L"\"-t 1\"", L"\"-t 1\"x y", L"\"-t0",
+        L"-t0 \"a b\" c", L"-t0 a\\b c\\\\", L"-t0 \\\"x\\\"", L"-t0 \\\\\"x y\\\\\"",
+        L"-t0 \"\"", L"-t0 \"\"\"", L"-t0 \"\"\"\"", L"-t0 \"a\"\"b\"", L"-t0 \"a\"\"\"b c\" d",
+        L"-t0 a\"b c\"d e", L"-t0 \"unterminated arg", L"a\\\"b -t0", L"-t0\tx", L"-t0\u3000x y",
+        L"-t0 \u30c6\u30ec\u30d3 \"\u653e \u9001\"", L"/t0", L" -t0", L"\t-t0",
+    };
+    for (const wchar_t* commandLine : cases) {
+        const ArgumentList ours = SplitCommandLine(commandLine), platform = PlatformSplit(commandLine);
+        std::vector<std::string> a, b;
+        for (const std::wstring& x : ours) a.push_back(Narrow(x));
+        for (const std::wstring& x : platform) b.push_back(Narrow(x));
+        EXPECT_EQ(a, b) << "for " << Narrow(commandLine);
+    }
+    // Started without arguments: the executable's path, which selects nothing.
+    EXPECT_EQ(SplitCommandLine(L""), PlatformSplit(L""));
     int type = 0, ordinal = 0;
-    EXPECT_FALSE(ParseTunerSelector(nullptr, type, ordinal));
+    EXPECT_FALSE(ParseTunerSelector(SplitCommandLine(L"").at(0), type, ordinal));
 }
 
 struct ArgumentCase {
     int index;
     const wchar_t* extra;
-    std::vector<const wchar_t*> arguments;  // as split, the selector first
+    ArgumentList arguments;  // as split, the selector first
     const wchar_t* expected;
 };
 
@@ -75,10 +108,7 @@ TEST(CommandLineArguments, OptionThenExtraParametersThenFurtherArgumentsTrimmed)
         {12, L"\"q r\"", {L"-t0", L"\"z\""}, L"-o 12 \"q r\" \"z\""},
     };
     for (const ArgumentCase& c : cases) {
-        std::vector<LPWSTR> argv;
-        for (const wchar_t* a : c.arguments) argv.push_back(const_cast<LPWSTR>(a));
-        EXPECT_EQ(BuildCommandLineArguments(c.index, c.extra, static_cast<int>(argv.size()), argv.data()),
-                  std::wstring(c.expected));
+        EXPECT_EQ(BuildCommandLineArguments(c.index, c.extra, c.arguments), std::wstring(c.expected));
     }
 }
 
@@ -109,29 +139,24 @@ protected:
     void TearDown() override
     {
         g_deviceList.clear();
-        g_arguments = ArgumentList{};
+        g_arguments.clear();
     }
 
-    int Launch(std::vector<const wchar_t*> arguments)
+    int Launch(const ArgumentList& arguments)
     {
-        args.assign(arguments.begin(), arguments.end());
-        argv.clear();
-        for (std::wstring& a : args) argv.push_back(&a[0]);
-        g_arguments = ArgumentList{static_cast<int>(argv.size()), argv.data()};
+        g_arguments = arguments;
         ScopedEnvironment logTo(kPlayerLogVariable, log);
         ScopedEnvironment closeSoon(kPlayerLifetimeVariable, L"3000");
         return LaunchFromCommandLine();
     }
 
     std::wstring folder, log;
-    std::vector<std::wstring> args;
-    std::vector<LPWSTR> argv;
 };
 
 TEST_F(CommandLineLaunch, SelectsByTypeAndOrdinalAndPassesTheIndex)
 {
     struct Case {
-        std::vector<const wchar_t*> arguments;
+        ArgumentList arguments;
         const wchar_t* expectedArguments;  // after the quoted player path
     } cases[] = {
         {{L"-s1", L"x"}, L"-o 5  x"},  // second Black, past a White and a gap
@@ -149,7 +174,7 @@ TEST_F(CommandLineLaunch, SelectsByTypeAndOrdinalAndPassesTheIndex)
 
 TEST_F(CommandLineLaunch, NothingSelectedMeansNoLaunch)
 {
-    const std::vector<const wchar_t*> cases[] = {
+    const ArgumentList cases[] = {
         {L"-t2"}, {L"-s2"}, {L"-t-1"}, {L"-T0"}, {L"/t0"}, {L"-t"}, {L"x", L"-t0"}, {},
     };
     for (const auto& arguments : cases) EXPECT_EQ(Launch(arguments), 0);

@@ -112,9 +112,13 @@ TEST(EnumerateDevices, ALateCompletionAfterGivingUpCorruptsNothing)
 TEST(SendDeviceControl, PendingRequestReportsTheBytesOnCompletion)
 {
     InstallSimulatedTuners({L"late:0A:200"});
+    HDEVINFO snapshot =
+        SetupDiGetClassDevsW(&TunerInterfaceGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
     std::wstring path;
-    ASSERT_TRUE(GetDevicePath(TunerInterfaceGuid, 0, path));
-    EXPECT_FALSE(GetDevicePath(TunerInterfaceGuid, 1, path));
+    ASSERT_TRUE(GetDevicePath(snapshot, TunerInterfaceGuid, 0, path));
+    EXPECT_FALSE(GetDevicePath(snapshot, TunerInterfaceGuid, 1, path));
+    SetupDiDestroyDeviceInfoList(snapshot);
     HANDLE device = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     ASSERT_NE(device, INVALID_HANDLE_VALUE);
