@@ -145,8 +145,6 @@ automatic_demo() {
   done
   [ -n "$rect" ] || die "the launcher's main window did not appear within 30 s"
   screenshot "$shots/main-window.png" "$rect"
-  cp "$shots/main-window.png" docs/main-window.png
-  echo "   copied to docs/main-window.png"
 
   echo "== the rows the launcher lists"
   rows=$(helper rows) || die "cannot read the launcher's list"
@@ -196,7 +194,6 @@ fi
 
 ensure_packages
 build_everything
-mkdir -p docs
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   interactive_demo
 else

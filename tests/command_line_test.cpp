@@ -112,17 +112,6 @@ TEST(CommandLineArguments, OptionThenExtraParametersThenFurtherArgumentsTrimmed)
     }
 }
 
-DeviceEntry Entry(int index, int ordinal, int type, int inUse = 0)
-{
-    DeviceEntry e;
-    e.index = index;
-    e.ordinal = ordinal;
-    e.type = type;
-    e.path = L"\\\\?\\root#tuner#000" + std::to_wstring(index);
-    e.inUse = inUse;
-    return e;
-}
-
 // Runs the launch with a real substitute player and returns what it was started with.
 class CommandLineLaunch : public testing::Test {
 protected:
@@ -132,9 +121,9 @@ protected:
         log = folder + L"\\player.log";
         g_launcherSettings = LauncherSettings{PlayerExe(), PlayerExe(), L"", L""};
         // White, Black, White (in use), gap, Unknown, Black
-        g_deviceList = {Entry(0, 0, TunerType::Terrestrial), Entry(1, 0, TunerType::Satellite),
-                        Entry(2, 1, TunerType::Terrestrial, 1), Entry(4, 0, TunerType::Unknown),
-                        Entry(5, 1, TunerType::Satellite)};
+        g_deviceList = {MakeEntry(0, 0, TunerType::Terrestrial), MakeEntry(1, 0, TunerType::Satellite),
+                        MakeEntry(2, 1, TunerType::Terrestrial, 1), MakeEntry(4, 0, TunerType::Unknown),
+                        MakeEntry(5, 1, TunerType::Satellite)};
     }
     void TearDown() override
     {

@@ -7,14 +7,6 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& s)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
-
 // The arguments a player received: its command line after the quoted path.
 std::wstring ArgumentsOf(const PlayerStart& start, const std::wstring& playerPath)
 {
@@ -62,7 +54,7 @@ TEST(LauncherExe, CommandLineLaunchesTheSelectedTuner)
         const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_launch");
         if (!c.ini.empty()) WriteFileBytes(launcher.settings, c.ini);
         const LauncherRun run = RunLauncherExe(launcher, c.arguments);
-        ASSERT_TRUE(run.process.finished);
+        ASSERT_TRUE(run.process.finished) << "window shown: " << run.windowShown;
         EXPECT_EQ(run.process.exitCode, 0u);
         EXPECT_FALSE(run.windowShown);
         const std::vector<PlayerStart> starts = ReadPlayerLog(launcher.log);
@@ -80,7 +72,7 @@ TEST(LauncherExe, SelectorsThatSelectNothingOpenTheWindowInstead)
         SCOPED_TRACE(Narrow(arguments));
         const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_no_selection");
         const LauncherRun run = RunLauncherExe(launcher, arguments);
-        ASSERT_TRUE(run.process.finished);
+        ASSERT_TRUE(run.process.finished) << "window shown: " << run.windowShown;
         EXPECT_EQ(run.process.exitCode, 0u);
         EXPECT_TRUE(run.windowShown);
         EXPECT_TRUE(ReadPlayerLog(launcher.log).empty());
@@ -124,7 +116,7 @@ TEST(LauncherExe, AMissingPlayerStartsNothingAndStillSaves)
     const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_missing_player");
     DeleteFileW(launcher.player.c_str());
     const LauncherRun run = RunLauncherExe(launcher, L"-t0");
-    ASSERT_TRUE(run.process.finished);
+    ASSERT_TRUE(run.process.finished) << "window shown: " << run.windowShown;
     EXPECT_EQ(run.process.exitCode, 0u);
     EXPECT_FALSE(run.windowShown);
     EXPECT_FALSE(FileExists(launcher.log));
@@ -138,8 +130,8 @@ TEST(LauncherExe, APlayerThatNeverGetsReadyIsWaitedForTenSeconds)
     InstallSimulatedTuners({L"F4"});
     const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_never_ready");
     ScopedEnvironment neverReady(kPlayerReadyDelayVariable, L"never");
-    const LauncherRun run = RunLauncherExe(launcher, L"-t0", PressEscape, 40000, 14000);
-    ASSERT_TRUE(run.process.finished);
+    const LauncherRun run = RunLauncherExe(launcher, L"-t0", PressEscape, 40000, 11000);
+    ASSERT_TRUE(run.process.finished) << "window shown: " << run.windowShown;
     EXPECT_EQ(run.process.exitCode, 0u);
     EXPECT_GT(run.process.seconds, 9.0);
     EXPECT_LT(run.process.seconds, 25.0);
@@ -151,12 +143,41 @@ TEST(LauncherExe, AStartWithoutArgumentsShowsTheWindowAndWritesDefaults)
     InstallSimulatedTuners({L"F4", L"0A"});
     const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_no_arguments");
     const LauncherRun run = RunLauncherExe(launcher, L"");
-    ASSERT_TRUE(run.process.finished);
+    ASSERT_TRUE(run.process.finished) << "window shown: " << run.windowShown;
     EXPECT_TRUE(run.windowShown);
     EXPECT_EQ(run.process.exitCode, 0u);
     const std::wstring expected = L"[Black]\r\nPath=" + launcher.player + L"\r\nParam=\r\n[White]\r\nPath=" +
                                   launcher.player + L"\r\nParam=\r\n";
     EXPECT_EQ(Narrow(ReadFileText(launcher.settings)), Narrow(expected));
+}
+
+// The window road from a second process: pressing Launch on the real window
+// starts the selected (first) row's tuner with the option alone.
+TEST(LauncherExe, TheWindowLaunchesItsSelectedRow)
+{
+    const struct Case {
+        const char* what;
+        std::vector<std::wstring> tuners;
+        std::wstring arguments;
+        const wchar_t* expected;
+    } cases[] = {
+        {"no arguments", {L"F4", L"0A"}, L"", L"-o 0 "},
+        {"-t0 with no White tuner", {L"refuse", L"0A"}, L"-t0", L"-o 1 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        InstallSimulatedTuners(c.tuners);
+        const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_window_launch");
+        const LauncherRun run =
+            RunLauncherExe(launcher, c.arguments, [](HWND window) { PressButton(window, 1002); });
+        ASSERT_TRUE(run.process.finished) << "window shown: " << run.windowShown;
+        EXPECT_TRUE(run.windowShown);
+        EXPECT_EQ(run.process.exitCode, 0u);
+        const std::vector<PlayerStart> starts = ReadPlayerLog(launcher.log);
+        ASSERT_EQ(starts.size(), 1u);
+        EXPECT_EQ(Narrow(ArgumentsOf(starts[0], launcher.player)), Narrow(c.expected));
+        ExpectSettingsFileWritten(launcher);
+    }
 }
 
 }  // namespace

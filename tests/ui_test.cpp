@@ -17,14 +17,6 @@
 
 namespace {
 
-std::string Narrow(const std::wstring& s)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
-
 // A top-level window of this process with this title (and, if given, owner).
 HWND FindOwnWindow(const std::wstring& title, DWORD waitMs = 5000)
 {
@@ -107,17 +99,6 @@ void SelectRow(HWND list, int row)
     SendMessageW(list, LVM_SETITEMSTATE, row < 0 ? static_cast<WPARAM>(-1) : row, reinterpret_cast<LPARAM>(&state));
 }
 
-DeviceEntry Entry(int index, int ordinal, int type, int inUse, const wchar_t* path)
-{
-    DeviceEntry e;
-    e.index = index;
-    e.ordinal = ordinal;
-    e.type = type;
-    e.path = path;
-    e.inUse = inUse;
-    return e;
-}
-
 class MainWindow : public testing::Test {
 protected:
     void SetUp() override
@@ -152,9 +133,9 @@ protected:
 TEST_F(MainWindow, ShowsTheListWithItsColumnsAndCells)
 {
     InstallSimulatedTuners({L"0A", L"F4"});
-    g_deviceList = {Entry(0, 0, TunerType::Terrestrial, 0, L"\\\\?\\root#a"),
-                    Entry(2, 0, TunerType::Satellite, 1, L"\\\\?\\root#b"),
-                    Entry(3, 0, TunerType::Unknown, 0, L"\\\\?\\root#c")};
+    g_deviceList = {MakeEntry(0, 0, TunerType::Terrestrial, 0, L"\\\\?\\root#a"),
+                    MakeEntry(2, 0, TunerType::Satellite, 1, L"\\\\?\\root#b"),
+                    MakeEntry(3, 0, TunerType::Unknown, 0, L"\\\\?\\root#c")};
     const INT_PTR result = Run([](HWND dialog) {
         WCHAR caption[64] = {};
         GetWindowTextW(dialog, caption, 64);
@@ -213,15 +194,15 @@ TEST_F(MainWindow, LaunchesTheSelectedRowWithItsIndex)
         std::vector<std::wstring> expected;
     } cases[] = {
         {"row 1 of indexes 0 and 2",
-         {Entry(0, 0, TunerType::Terrestrial, 0, L"a"), Entry(2, 1, TunerType::Terrestrial, 0, L"b")}, L"", L"", 1, false,
+         {MakeEntry(0, 0, TunerType::Terrestrial, 0, L"a"), MakeEntry(2, 1, TunerType::Terrestrial, 0, L"b")}, L"", L"", 1, false,
          {L"-o 2 "}},
-        {"Black index 7 with -x", {Entry(7, 0, TunerType::Satellite, 0, L"a")}, L"-w", L"-x", 0, false, {L"-o 7 -x"}},
-        {"White gets whiteParam as stored", {Entry(1, 0, TunerType::Terrestrial, 0, L"a")}, L" -w  ", L"-x", 0, false,
+        {"Black index 7 with -x", {MakeEntry(7, 0, TunerType::Satellite, 0, L"a")}, L"-w", L"-x", 0, false, {L"-o 7 -x"}},
+        {"White gets whiteParam as stored", {MakeEntry(1, 0, TunerType::Terrestrial, 0, L"a")}, L" -w  ", L"-x", 0, false,
          {L"-o 1  -w  "}},
-        {"a row in use launches again", {Entry(4, 0, TunerType::Satellite, 1, L"a")}, L"", L"", 0, true, {L"-o 4 "}},
-        {"double-click takes the selected row", {Entry(0, 0, TunerType::Satellite, 0, L"a"), Entry(5, 1, TunerType::Satellite, 0, L"b")},
+        {"a row in use launches again", {MakeEntry(4, 0, TunerType::Satellite, 1, L"a")}, L"", L"", 0, true, {L"-o 4 "}},
+        {"double-click takes the selected row", {MakeEntry(0, 0, TunerType::Satellite, 0, L"a"), MakeEntry(5, 1, TunerType::Satellite, 0, L"b")},
          L"", L"", 1, true, {L"-o 5 "}},
-        {"Unknown closes without starting", {Entry(0, 0, TunerType::Unknown, 0, L"a")}, L"", L"", 0, false, {}},
+        {"Unknown closes without starting", {MakeEntry(0, 0, TunerType::Unknown, 0, L"a")}, L"", L"", 0, false, {}},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -256,7 +237,7 @@ TEST_F(MainWindow, WithoutASelectionLaunchDoesNothing)
     for (bool emptyList : {true, false}) {
         SCOPED_TRACE(emptyList ? "empty list" : "selection cleared");
         g_deviceList.clear();
-        if (!emptyList) g_deviceList = {Entry(0, 0, TunerType::Terrestrial, 0, L"a")};
+        if (!emptyList) g_deviceList = {MakeEntry(0, 0, TunerType::Terrestrial, 0, L"a")};
         const INT_PTR result = Run([&](HWND dialog) {
             HWND list = GetDlgItem(dialog, IDC_DEVICE_LIST);
             if (emptyList) {
@@ -277,7 +258,7 @@ TEST_F(MainWindow, WithoutASelectionLaunchDoesNothing)
 
 TEST_F(MainWindow, EscapeCancelsTheCloseBoxClosesEnterDoesNothing)
 {
-    g_deviceList = {Entry(0, 0, TunerType::Terrestrial, 0, L"a")};
+    g_deviceList = {MakeEntry(0, 0, TunerType::Terrestrial, 0, L"a")};
     EXPECT_EQ(Run([](HWND dialog) { PressKey(GetDlgItem(dialog, IDC_DEVICE_LIST), VK_ESCAPE); }), 2);
     EXPECT_EQ(Run([](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }), 1);
     EXPECT_EQ(Run([](HWND dialog) {
@@ -315,7 +296,7 @@ protected:
         EXPECT_EQ(g_launcherSettings.whiteParam, kBefore.whiteParam);
         EXPECT_EQ(g_launcherSettings.blackParam, kBefore.blackParam);
     }
-    const LauncherSettings kBefore{L"C:\\W\\FriioView.exe", L"C:\\B\\FriioView.exe", L"-w", L"-b"};
+    const LauncherSettings kBefore{L"C:\\W\\White.exe", L"C:\\B\\Black.exe", L"-w", L"-b"};
 };
 
 TEST_F(SettingsDialog, OpensWithTheValuesInMemoryAndOkTakesAllFour)
@@ -363,6 +344,51 @@ TEST_F(SettingsDialog, CancelEscapeAndTheCloseBoxChangeNothing)
         EXPECT_EQ(result, 2);
         ExpectUnchanged();
     }
+}
+
+// Drives the platform's own file-open dialog: notes the name it opened with,
+// types another into it and presses OK (or Cancel).
+void AnswerFileDialog(const std::wstring& title, const std::wstring& typedName, bool ok, std::wstring& seedShown)
+{
+    HWND fileDialog = FindOwnWindow(title);
+    ASSERT_NE(fileDialog, nullptr) << "no file dialog titled " << Narrow(title);
+    const int kFileNameCombo = 0x47C, kFileNameEdit = 0x480;  // cmb13 / edt1
+    HWND name = GetDlgItem(fileDialog, kFileNameCombo);
+    if (!name) name = GetDlgItem(fileDialog, kFileNameEdit);
+    ASSERT_NE(name, nullptr);
+    WCHAR shown[300] = {};
+    GetWindowTextW(name, shown, 300);
+    seedShown = shown;
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typedName.c_str()));
+    PostMessageW(fileDialog, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
+    for (int i = 0; i < 300 && IsWindow(fileDialog); ++i) Sleep(10);
+}
+
+TEST_F(SettingsDialog, BrowseFillsOnlyItsOwnEditAndOnlyOnOk)
+{
+    // The substitute player stands in for a player the user picks. (A bare
+    // name without ".exe" is not tried: Wine's dialog refuses it under
+    // OFN_FILEMUSTEXIST where Windows appends the default extension first.)
+    const std::wstring player = PlayerExe();
+    const INT_PTR result = Run([&](HWND dialog) {
+        std::wstring seed;
+        Command(dialog, IDC_BLACK_BROWSE);
+        AnswerFileDialog(L"衛星放送向けフリーオ用の実行ファイルを選択", player, true, seed);
+        EXPECT_NE(seed.find(L"Black.exe"), std::wstring::npos) << Narrow(seed);  // seeded from its own edit
+        for (int i = 0; i < 300 && EditText(dialog, IDC_BLACK_PATH) == kBefore.blackPath; ++i) Sleep(10);
+        EXPECT_EQ(Narrow(EditText(dialog, IDC_BLACK_PATH)), Narrow(player));
+        EXPECT_EQ(EditText(dialog, IDC_WHITE_PATH), kBefore.whitePath);
+
+        Command(dialog, IDC_WHITE_BROWSE);
+        AnswerFileDialog(L"地上放送向けフリーオ用の実行ファイルを選択", player, false, seed);
+        EXPECT_NE(seed.find(L"White.exe"), std::wstring::npos) << Narrow(seed);
+        Sleep(200);
+        EXPECT_EQ(EditText(dialog, IDC_WHITE_PATH), kBefore.whitePath);
+        EXPECT_EQ(g_launcherSettings.blackPath, kBefore.blackPath);  // nothing counts before OK
+        Command(dialog, IDCANCEL);
+    });
+    EXPECT_EQ(result, 2);
+    ExpectUnchanged();
 }
 
 TEST(FileOpenRequest, AsksForAnExistingExecutable)

@@ -62,12 +62,17 @@ LauncherRun RunLauncherExe(const LauncherFolder& launcher, const std::wstring& a
         return run;
     run.process.started = true;
 
+    LARGE_INTEGER acted = {};
     while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
         if (SecondsSince(start) * 1000 > timeoutMs) break;
-        if (run.windowShown) continue;
-        if (HWND window = FindMainWindow(process.dwProcessId)) {
+        HWND window = FindMainWindow(process.dwProcessId);
+        if (!window) continue;
+        // Act once the window is up; again if it is still there a while later
+        // (a posted key can be lost while the dialog is still being set up).
+        if (!run.windowShown || (SecondsSince(acted) > 12 && IsWindowVisible(window))) {
+            if (!run.windowShown) WaitForInputIdle(process.hProcess, 5000);
             run.windowShown = true;
-            WaitForInputIdle(process.hProcess, 5000);
+            acted = Now();
             if (onWindow) onWindow(window);
         }
     }

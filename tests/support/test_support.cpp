@@ -166,3 +166,14 @@ ScopedEnvironment::~ScopedEnvironment()
 {
     SetEnvironmentVariableW(name.c_str(), hadValue ? oldValue.c_str() : nullptr);
 }
+
+DeviceEntry MakeEntry(int index, int ordinal, int type, int inUse, const std::wstring& path)
+{
+    DeviceEntry entry;
+    entry.index = index;
+    entry.ordinal = ordinal;
+    entry.type = type;
+    entry.path = path.empty() ? L"\\\\?\\root#tuner#" + std::to_wstring(index) : path;
+    entry.inUse = inUse;
+    return entry;
+}

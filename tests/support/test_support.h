@@ -2,6 +2,8 @@
 // files, and running a process to its end.
 #pragma once
 
+#include "devices/device_list.h"
+
 #include <windows.h>
 
 #include <string>
@@ -55,3 +57,7 @@ struct ScopedEnvironment {
 
 double SecondsSince(LARGE_INTEGER start);
 LARGE_INTEGER Now();
+
+// A device-list entry as enumeration would make it; an empty path gets a
+// made-up interface path.
+DeviceEntry MakeEntry(int index, int ordinal, int type, int inUse = 0, const std::wstring& path = L"");
