@@ -2,6 +2,7 @@
 #include "settings/settings.h"
 
 #include "common/path.h"
+#include "common/unique_handle.h"
 #include "player/player.h"
 
 #include <windows.h>
@@ -38,13 +39,12 @@ void WriteSetting(const wchar_t* section, const wchar_t* key, const std::wstring
 // byte-order mark stays UTF-16LE. An existing file keeps its encoding.
 void CreateUnicodeFileIfMissing(const std::wstring& file)
 {
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return;
+    UniqueFile handle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return;  // it exists already, or the folder cannot be written
     static const BYTE kByteOrderMark[] = {0xFF, 0xFE};
     DWORD written = 0;
-    WriteFile(handle, kByteOrderMark, sizeof(kByteOrderMark), &written, nullptr);
-    CloseHandle(handle);
+    WriteFile(handle.Get(), kByteOrderMark, sizeof(kByteOrderMark), &written, nullptr);
 }
 
 bool IsBlank(wchar_t c)

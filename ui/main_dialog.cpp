@@ -8,6 +8,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 namespace {
 
 struct Column {
@@ -47,16 +49,16 @@ void OnInitDialog(HWND window)
     SetWindowTextW(window, LoadResourceString(IDS_APP_TITLE).c_str());
 
     HINSTANCE module = GetModuleHandleW(nullptr);
-    HICON large = LoadIconW(module, MAKEINTRESOURCEW(IDI_MAIN));
-    HICON small = static_cast<HICON>(
+    HICON largeIcon = LoadIconW(module, MAKEINTRESOURCEW(IDI_MAIN));
+    HICON smallIcon = static_cast<HICON>(
         LoadImageW(module, MAKEINTRESOURCEW(IDI_MAIN), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
-    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(large));
-    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 
     HWND listView = GetDlgItem(window, IDC_DEVICE_LIST);
     // A mask of 0 sets every extended style bit to the value given.
     SendMessageW(listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-    for (int i = 0; i < static_cast<int>(sizeof(kColumns) / sizeof(kColumns[0])); ++i) {
+    for (int i = 0; i < static_cast<int>(std::size(kColumns)); ++i) {
         const std::wstring header = LoadResourceString(kColumns[i].header);
         LVCOLUMNW column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
