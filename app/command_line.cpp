@@ -4,7 +4,6 @@
 #include "common/path.h"
 #include "devices/device_list.h"
 #include "player/player.h"
-#include "settings/settings.h"
 
 #include <cwchar>
 
@@ -122,9 +121,7 @@ int LaunchFromCommandLine()
 
     for (const DeviceEntry& entry : g_deviceList) {
         if (entry.type != type || entry.ordinal != ordinal) continue;
-        const std::wstring& extra =
-            type == TunerType::Terrestrial ? g_launcherSettings.whiteParam : g_launcherSettings.blackParam;
-        LaunchPlayer(type, BuildCommandLineArguments(entry.index, extra, g_arguments));
+        LaunchPlayer(type, BuildCommandLineArguments(entry.index, ExtraParameters(type), g_arguments));
         return 1;
     }
     return 0;

@@ -12,6 +12,13 @@ std::wstring TunerOption(int index)
     return L"-o " + std::to_wstring(index) + L" ";
 }
 
+std::wstring ExtraParameters(int type)
+{
+    if (type == TunerType::Terrestrial) return g_launcherSettings.whiteParam;
+    if (type == TunerType::Satellite) return g_launcherSettings.blackParam;
+    return std::wstring();
+}
+
 std::wstring PlayerWorkingDirectory(const std::wstring& playerPath)
 {
     return RemoveFileSpec(playerPath);

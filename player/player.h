@@ -21,6 +21,10 @@ constexpr DWORD kPlayerReadyTimeoutMs = 10000;
 // "-o <index> ": the option that tells the player which tuner to open.
 std::wstring TunerOption(int index);
 
+// The configured extra arguments for a tuner type: whiteParam for White,
+// blackParam for Black, nothing for any other type.
+std::wstring ExtraParameters(int type);
+
 // The player's working directory: its path without the last component.
 std::wstring PlayerWorkingDirectory(const std::wstring& playerPath);
 

@@ -4,7 +4,6 @@
 #include "devices/device_list.h"
 #include "player/player.h"
 #include "res/resource.h"
-#include "settings/settings.h"
 
 #include <commctrl.h>
 
@@ -137,12 +136,8 @@ void LaunchSelected(HWND window)
     if (row == -1) return;
     if (row >= 0 && static_cast<size_t>(row) < g_deviceList.size()) {
         const DeviceEntry& entry = g_deviceList[row];
-        std::wstring arguments = TunerOption(entry.index);
-        if (entry.type == TunerType::Terrestrial)
-            arguments += g_launcherSettings.whiteParam;
-        else if (entry.type == TunerType::Satellite)
-            arguments += g_launcherSettings.blackParam;
-        LaunchPlayer(entry.type, arguments);
+        // As stored: no separator, nothing trimmed.
+        LaunchPlayer(entry.type, TunerOption(entry.index) + ExtraParameters(entry.type));
     }
     EndDialog(window, 1);
 }
