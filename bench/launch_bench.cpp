@@ -80,14 +80,23 @@ int wmain(int argc, wchar_t** argv)
     Sleep(kSettleMs);
     for (int i = 0; i < runs; ++i) {
         // Each run starts once the previous run's player has closed, so both
-        // are measured on an equally quiet machine.
-        const double a = RunSeconds(L"\"" + launcher + L"\" -t0", folder);
-        Sleep(kSettleMs);
-        const double b = RunSeconds(L"\"" + baseline + L"\" " + player, Folder(baseline));
-        Sleep(kSettleMs);
-        if (a < 0 || b < 0) {
-            fwprintf(stderr, L"a run failed\n");
-            return 1;
+        // are measured on an equally quiet machine; the order alternates so a
+        // drift in the machine's speed weighs on both alike.
+        const bool launcherFirst = i % 2 == 0;
+        double a = 0, b = 0;
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool launcherTurn = (turn == 0) == launcherFirst;
+            const size_t before = ReadPlayerLog(log).size();
+            const double t = launcherTurn ? RunSeconds(L"\"" + launcher + L"\" -t0", folder)
+                                          : RunSeconds(L"\"" + baseline + L"\" " + player, Folder(baseline));
+            if (t < 0) {
+                fwprintf(stderr, L"a run failed\n");
+                return 1;
+            }
+            if (ReadPlayerLog(log).size() != before + 1)
+                fwprintf(stderr, L"run %d: the %ls started no player\n", i, launcherTurn ? L"launcher" : L"baseline");
+            (launcherTurn ? a : b) = t;
+            Sleep(kSettleMs);
         }
         launcherTimes.push_back(a);
         baselineTimes.push_back(b);
