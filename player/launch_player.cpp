@@ -36,6 +36,9 @@ int LaunchPlayer(int type, const std::wstring& arguments)
 
     // Always quoted, so a path with blanks reaches the loader whole.
     std::wstring commandLine = L"\"" + *playerPath + L"\" " + arguments;
+    // Past the platform's limit Windows refuses the start, but Wine cuts the
+    // line short and starts the player with a mangled last argument.
+    if (commandLine.size() >= kMaxCommandLine) return 0;
     const std::wstring directory = PlayerWorkingDirectory(*playerPath);
 
     STARTUPINFOW startup = {};

@@ -18,6 +18,9 @@ constexpr int kPlayerWindowReadLimit = 32;  // characters read of title and clas
 
 constexpr DWORD kPlayerReadyTimeoutMs = 10000;
 
+// CreateProcessW's limit for a command line, terminator included.
+constexpr size_t kMaxCommandLine = 32767;
+
 // "-o <index> ": the option that tells the player which tuner to open.
 std::wstring TunerOption(int index);
 

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <cwctype>
 
 LauncherSettings g_launcherSettings;
@@ -14,6 +15,7 @@ LauncherSettings g_launcherSettings;
 namespace {
 
 constexpr const wchar_t* kSettingsFileName = L"Zentrobe.ini";
+constexpr DWORD kSaveLockTimeoutMs = 5000;
 
 std::wstring ReadSetting(const wchar_t* section, const wchar_t* key,
                          const std::wstring& defaultValue, const std::wstring& file)
@@ -47,9 +49,31 @@ void CreateUnicodeFileIfMissing(const std::wstring& file)
     WriteFile(handle.Get(), kByteOrderMark, sizeof(kByteOrderMark), &written, nullptr);
 }
 
-bool IsBlank(wchar_t c)
+// What the profile reader strips around a value: white space, and (under
+// Wine) the DOS end-of-file character 0x1A.
+bool IsStrippedAtEdges(wchar_t c)
 {
-    return iswspace(c) != 0;
+    return iswspace(c) != 0 || c == 0x1A;
+}
+
+// Launchers ending together would interleave their read-modify-write
+// rewrites of the file and tear it; one save at a time, machine-wide per
+// file, leaves it whole (the last one wins). The name carries a hash of the
+// path, as object names cannot hold backslashes.
+UniqueKernelHandle SaveLockFor(const std::wstring& file)
+{
+    unsigned long long hash = 14695981039346656037ull;  // FNV-1a over the upper-cased path
+    for (wchar_t c : file) {
+        hash ^= static_cast<unsigned long long>(towupper(c));
+        hash *= 1099511628211ull;
+    }
+    wchar_t name[64];
+    swprintf(name, 64, L"Local\\Zentrobe.settings.%016llx", hash);
+    UniqueKernelHandle lock(CreateMutexW(nullptr, FALSE, name));
+    // Should a hung launcher hold it, saving anyway beats never saving; an
+    // abandoned lock is ours all the same.
+    if (lock) WaitForSingleObject(lock.Get(), kSaveLockTimeoutMs);
+    return lock;
 }
 
 }  // namespace
@@ -75,7 +99,8 @@ std::wstring ProtectProfileValue(const std::wstring& value)
     const wchar_t first = value.front(), last = value.back();
     const bool enclosedInQuotes =
         value.size() >= 2 && (first == L'"' || first == L'\'') && last == first;
-    if (IsBlank(first) || IsBlank(last) || enclosedInQuotes) return L"\"" + value + L"\"";
+    if (IsStrippedAtEdges(first) || IsStrippedAtEdges(last) || enclosedInQuotes)
+        return L"\"" + value + L"\"";
     return value;
 }
 
@@ -96,10 +121,12 @@ void LoadSettings()
 void SaveSettings()
 {
     const std::wstring file = SettingsFilePath();
+    UniqueKernelHandle lock = SaveLockFor(file);
     CreateUnicodeFileIfMissing(file);
     const LauncherSettings& s = g_launcherSettings;
     WriteSetting(L"Black", L"Path", s.blackPath, file);
     WriteSetting(L"White", L"Path", s.whitePath, file);
     WriteSetting(L"Black", L"Param", s.blackParam, file);
     WriteSetting(L"White", L"Param", s.whiteParam, file);
+    if (lock) ReleaseMutex(lock.Get());  // fails harmlessly if the wait timed out
 }
