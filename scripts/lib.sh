@@ -3,7 +3,7 @@
 # Debian packages the build, the tests and the demo need.
 ZENTROBE_PACKAGES=(
   cmake ninja-build g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
-  wine wine64 fonts-wine googletest xvfb xauth x11-utils imagemagick fonts-ipafont-gothic
+  wine wine64 fonts-wine googletest xvfb xauth x11-utils imagemagick fonts-ipafont-gothic zip
 )
 
 # Installs whatever of ZENTROBE_PACKAGES is missing (apt-get update first).

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# The release command: builds the shipped Zentrobe.exe for x86_64 and i686 and
+# packs both, with the Japanese and English usage texts, into
+# build/release/Zentrobe-<version>.zip. Run from the repository's root.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+source scripts/lib.sh
+
+version=1.0.0.0
+zip_file=build/release/Zentrobe-$version.zip
+
+ensure_packages
+
+echo "== building the shipped Zentrobe.exe (x86_64, i686)"
+configure_and_build "$root" build/x86_64 x86_64 win32
+configure_and_build "$root" build/i686 i686 win32
+
+# A fresh staging folder, so nothing left from an earlier release slips in.
+stage=build/release/stage
+rm -rf "$stage"
+mkdir -p "$stage/x86" "$stage/x64"
+cp build/i686/Zentrobe.exe "$stage/x86/Zentrobe.exe"
+cp build/x86_64/Zentrobe.exe "$stage/x64/Zentrobe.exe"
+cp res/release/README-ja.txt res/release/README-en.txt "$stage/"
+
+# Fixed modes and timestamps, a fixed order and no extra attributes (-X): the same
+# inputs give the same zip bytes.
+chmod 644 "$stage"/README-*.txt
+chmod 755 "$stage"/x86/Zentrobe.exe "$stage"/x64/Zentrobe.exe
+find "$stage" -exec touch -h -d '2026-01-01 00:00:00 UTC' {} +
+rm -f "$zip_file"
+(cd "$stage" && TZ=UTC zip -X -D -q -9 "$root/$zip_file" \
+  README-ja.txt README-en.txt x86/Zentrobe.exe x64/Zentrobe.exe)
+rm -rf "$stage"
+
+echo "== release"
+echo "$root/$zip_file"
+echo "$(stat -c %s "$zip_file") bytes"
+zip -sf "$zip_file"  # zip itself lists it: unzip may not be installed
