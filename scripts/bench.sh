@@ -1,23 +1,49 @@
 #!/usr/bin/env bash
-# The launch benchmark: "Zentrobe.exe -t0" with four simulated tuners against
-# a baseline that only starts the player and waits for it. Prints figures.
-# Usage: scripts/bench.sh [RUNS]   (default 41 of each, alternating)
+# Zentrobe's benchmarks, printed as one table at the end: start to window and
+# the command-line road (each against a minimal baseline program), discovery
+# scaling in-process, and the shipped executables' sizes and imports.
+# Usage: scripts/bench.sh [RUNS]   (pairs per timed road, default 41, alternating)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 source scripts/lib.sh
 ensure_packages
 build_everything >/dev/null
+runs=${1:-41}
+tree=build/x86_64-tests
 
 bench=build/bench
 rm -rf "$bench" && mkdir -p "$bench"
 cp build/x86_64/Zentrobe.exe "$bench/"
-cp build/x86_64-tests/testbed/player/FriioView.exe "$bench/"
+cp $tree/testbed/player/FriioView.exe "$bench/"
 
 wine_prefix "$root/build/wineprefix"
 wine_server_start
 trap wine_server_stop EXIT
 w() { echo "Z:$(echo "$1" | tr / '\\\\')"; }
-wine build/x86_64-tests/bench/launch_bench.exe "$(w "$root/$bench")" \
-  "$(w "$root/build/x86_64-tests/bench/baseline_launch.exe")" \
-  "$(w "$root/build/x86_64-tests/testbed/driver/tunersim.sys")" "${1:-41}"
+driver=$(w "$root/$tree/testbed/driver/tunersim.sys")
+
+echo "== timing (a few minutes)" >&2
+window=$(wine $tree/bench/window_bench.exe "$(w "$root/$bench")" \
+  "$(w "$root/$tree/bench/baseline_window.exe")" "$driver" "$runs")
+launch=$(wine $tree/bench/launch_bench.exe "$(w "$root/$bench")" \
+  "$(w "$root/$tree/bench/baseline_launch.exe")" "$driver" "$runs")
+discovery=$(wine $tree/bench/discovery_bench.exe "$driver")
+
+sizes=""
+for arch in x86_64 i686; do
+  "$arch-w64-mingw32-strip" -o "$bench/Zentrobe-$arch.exe" "build/$arch/Zentrobe.exe"
+  sizes+=$(printf '  %-7s %9s bytes   imports: %s' "$arch" "$(stat -c %s "$bench/Zentrobe-$arch.exe")" \
+    "$("$arch-w64-mingw32-objdump" -p "build/$arch/Zentrobe.exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')")$'\n'
+done
+
+echo
+echo "Zentrobe benchmarks (Wine $(wine --version | sed 's/wine-//'), medians; each pair alternates the order)"
+printf '%-44s %10s %10s %7s   %-8s\n' "Road" "Zentrobe" "baseline" "ratio" "goal"
+echo "$window" | tr -d '\r'
+echo "$launch" | tr -d '\r'
+echo
+echo "$discovery" | tr -d '\r'
+echo
+echo "Size of Zentrobe.exe, stripped:"
+printf '%s' "$sizes"
