@@ -4,6 +4,7 @@
 // 8 tuners down by platform call. Prints table rows.
 #include "devices/device_list.h"
 #include "driver/tuner_installer.h"
+#include "median.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -29,12 +30,6 @@ struct Stopwatch {
         return 1000.0 * double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
     }
 };
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 // Opens the tuner at path and asks its model, as the product does.
 bool Identify(const std::wstring& path)

@@ -2,6 +2,7 @@
 // tuners and a player that is ready at once, against a baseline program that
 // only starts the same player and waits for it. Prints the medians and ratio.
 #include "driver/tuner_installer.h"
+#include "median.h"
 #include "player/player_log.h"
 
 #include <windows.h>
@@ -39,12 +40,6 @@ double RunSeconds(std::wstring commandLine, const std::wstring& directory)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return exitCode == 0 ? double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart) : -1;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // an empty dialog of the same size (baseline_window.exe). Each window is then
 // closed; its exit is not timed. Prints one table row: medians and ratio.
 #include "driver/tuner_installer.h"
+#include "median.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -85,12 +86,6 @@ double TimeToWindow(std::wstring commandLine, const std::wstring& directory, boo
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return seconds;
-}
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 }  // namespace

@@ -1,0 +1,12 @@
+// The one statistic the benchmarks print: the median of a set of timings.
+#pragma once
+
+#include <algorithm>
+#include <vector>
+
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
