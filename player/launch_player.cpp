@@ -19,11 +19,6 @@ std::wstring ExtraParameters(int type)
     return std::wstring();
 }
 
-std::wstring PlayerWorkingDirectory(const std::wstring& playerPath)
-{
-    return RemoveFileSpec(playerPath);
-}
-
 int LaunchPlayer(int type, const std::wstring& arguments)
 {
     const std::wstring* playerPath = nullptr;
@@ -39,7 +34,7 @@ int LaunchPlayer(int type, const std::wstring& arguments)
     // Past the platform's limit Windows refuses the start, but Wine cuts the
     // line short and starts the player with a mangled last argument.
     if (commandLine.size() >= kMaxCommandLine) return 0;
-    const std::wstring directory = PlayerWorkingDirectory(*playerPath);
+    const std::wstring directory = RemoveFileSpec(*playerPath);  // the player's own folder
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);

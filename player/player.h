@@ -28,9 +28,6 @@ std::wstring TunerOption(int index);
 // blackParam for Black, nothing for any other type.
 std::wstring ExtraParameters(int type);
 
-// The player's working directory: its path without the last component.
-std::wstring PlayerWorkingDirectory(const std::wstring& playerPath);
-
 // Starts the configured player for a tuner type (1 White, 2 Black) with the
 // given arguments and waits until it is ready for input, at most 10 s.
 // Returns nonzero when the process was created; starts nothing for other types.
