@@ -5,18 +5,10 @@
 #include <windows.h>
 #include <setupapi.h>
 
+#include "devices/tuner_type.h"
+
 #include <string>
 #include <vector>
-
-// Stored and compared as the plain integers 0, 1, 2. (Scoped by a namespace:
-// the platform headers already have an "Unknown".)
-namespace TunerType {
-enum : int {
-    Unknown = 0,
-    Terrestrial = 1,  // the White model
-    Satellite = 2,    // the Black model
-};
-}
 
 struct DeviceEntry {
     int index = 0;            // member index in the interface enumeration; the player's "-o" number

@@ -1,7 +1,7 @@
 // Notices which tuners running players already use, by their windows.
 #include "devices/device_list.h"
 
-#include "player/player.h"
+#include "player/player_contract.h"
 
 #include <cwchar>
 

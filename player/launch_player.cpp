@@ -3,9 +3,10 @@
 
 #include "common/path.h"
 #include "common/unique_handle.h"
-#include "devices/device_list.h"
+#include "devices/tuner_type.h"
 #include "settings/settings.h"
 
+#include <windows.h>
 
 std::wstring TunerOption(int index)
 {

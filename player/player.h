@@ -1,25 +1,10 @@
-// The vendor's player program: what the launcher sends it, how it recognises
-// a running one, and the one place that starts it.
+// Starting the vendor's player: the pieces of its argument string that both
+// launch paths build, and the one place that starts it.
 #pragma once
 
-#include <windows.h>
+#include "player/player_contract.h"
 
 #include <string>
-
-// Beside the launcher, the default player for both models.
-constexpr const wchar_t* kDefaultPlayerFileName = L"FriioView.exe";
-
-// A running player shows a top-level window of this class and title, and
-// announces the list position of its tuner as ~position in this property.
-constexpr const wchar_t* kPlayerWindowTitle = L"Friio HDTV Player";
-constexpr const wchar_t* kPlayerWindowClass = L"#32770";
-constexpr const wchar_t* kPlayerWindowProperty = L"B19E4999-E939-4ca7-A003-651ECB4112B8";
-constexpr int kPlayerWindowReadLimit = 32;  // characters read of title and class, terminator included
-
-constexpr DWORD kPlayerReadyTimeoutMs = 10000;
-
-// CreateProcessW's limit for a command line, terminator included.
-constexpr size_t kMaxCommandLine = 32767;
 
 // "-o <index> ": the option that tells the player which tuner to open.
 std::wstring TunerOption(int index);

@@ -3,7 +3,7 @@
 
 #include "common/path.h"
 #include "common/unique_handle.h"
-#include "player/player.h"
+#include "player/player_contract.h"
 
 #include <windows.h>
 
