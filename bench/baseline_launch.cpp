@@ -1,5 +1,7 @@
 // The least a launcher must do: start the player for a tuner and wait until
 // it is ready. The benchmark holds Zentrobe.exe against this.
+#include "common/unique_handle.h"
+
 #include <windows.h>
 
 #include <string>
@@ -16,8 +18,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
     if (!CreateProcessW(nullptr, &playerCommand[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
                         folder.c_str(), &startup, &process))
         return 1;
-    WaitForInputIdle(process.hProcess, 10000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    WaitForInputIdle(processHandle.Get(), 10000);
     return 0;
 }

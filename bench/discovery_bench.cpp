@@ -4,7 +4,9 @@
 // 8 tuners down by platform call. Prints table rows.
 #include "devices/device_list.h"
 #include "driver/tuner_installer.h"
+#include "common/unique_handle.h"
 #include "median.h"
+#include "support/stopwatch.h"
 
 #include <windows.h>
 #include <setupapi.h>
@@ -19,30 +21,18 @@ namespace {
 constexpr int kCalls = 15;
 constexpr int kBreakdownTuners = 8;
 
-struct Stopwatch {
-    LARGE_INTEGER start;
-    Stopwatch() { QueryPerformanceCounter(&start); }
-    double Ms() const
-    {
-        LARGE_INTEGER frequency, now;
-        QueryPerformanceFrequency(&frequency);
-        QueryPerformanceCounter(&now);
-        return 1000.0 * double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
-    }
-};
-
 // Opens the tuner at path and asks its model, as the product does.
 bool Identify(const std::wstring& path)
 {
-    HANDLE device = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (device == INVALID_HANDLE_VALUE) return false;
+    const UniqueFile device(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OVERLAPPED, nullptr));
+    if (!device) return false;
     BYTE answer[kIdentifySize] = {};
     DWORD bytes = 0;
-    const bool ok = SendDeviceControl(device, kIdentifyControlCode, IdentifyRequest, kIdentifySize, answer,
-                                      kIdentifySize, bytes) && bytes == kIdentifySize;
-    CloseHandle(device);
-    return ok;
+    return SendDeviceControl(device.Get(), kIdentifyControlCode, IdentifyRequest, kIdentifySize, answer,
+                             kIdentifySize, bytes) &&
+           bytes == kIdentifySize;
 }
 
 // The old design: a new snapshot for every member index, N + 1 in all.
@@ -50,13 +40,11 @@ size_t EnumeratePerIndexSnapshot(DeviceList& list)
 {
     list.clear();
     for (DWORD index = 0;; ++index) {
-        HDEVINFO snapshot = SetupDiGetClassDevsW(&TunerInterfaceGuid, nullptr, nullptr,
-                                                 DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-        if (snapshot == INVALID_HANDLE_VALUE) break;
+        const UniqueDevInfo snapshot(SetupDiGetClassDevsW(&TunerInterfaceGuid, nullptr, nullptr,
+                                                          DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+        if (!snapshot) break;
         std::wstring path;
-        const bool found = GetDevicePath(snapshot, TunerInterfaceGuid, index, path);
-        SetupDiDestroyDeviceInfoList(snapshot);
-        if (!found) break;
+        if (!GetDevicePath(snapshot.Get(), TunerInterfaceGuid, index, path)) break;
         if (!Identify(path)) continue;
         DeviceEntry entry;
         entry.index = static_cast<int>(index);
@@ -77,34 +65,35 @@ void MeasureSteps(Breakdown& b)
 {
     double details = 0, opens = 0, identify = 0;
     Stopwatch t;
-    HDEVINFO snapshot = SetupDiGetClassDevsW(&TunerInterfaceGuid, nullptr, nullptr,
-                                             DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    UniqueDevInfo snapshot(SetupDiGetClassDevsW(&TunerInterfaceGuid, nullptr, nullptr,
+                                                DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     b.snapshot.push_back(t.Ms());
     DeviceList list;
     for (DWORD index = 0;; ++index) {
         std::wstring path;
         Stopwatch d;
-        const bool found = GetDevicePath(snapshot, TunerInterfaceGuid, index, path);
+        const bool found = GetDevicePath(snapshot.Get(), TunerInterfaceGuid, index, path);
         details += d.Ms();
         if (!found) break;
         Stopwatch o;
-        HANDLE device = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+        UniqueFile device(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OVERLAPPED, nullptr));
         opens += o.Ms();
-        if (device == INVALID_HANDLE_VALUE) continue;
+        if (!device) continue;
         BYTE answer[kIdentifySize] = {};
         DWORD bytes = 0;
         Stopwatch s;
-        SendDeviceControl(device, kIdentifyControlCode, IdentifyRequest, kIdentifySize, answer, kIdentifySize, bytes);
+        SendDeviceControl(device.Get(), kIdentifyControlCode, IdentifyRequest, kIdentifySize, answer, kIdentifySize, bytes);
         identify += s.Ms();
         Stopwatch c;
-        CloseHandle(device);
+        device.Reset();
         opens += c.Ms();
         DeviceEntry entry;
         entry.index = static_cast<int>(index);
         list.push_back(entry);
     }
-    SetupDiDestroyDeviceInfoList(snapshot);
+    snapshot.Reset();
     Stopwatch m;
     MarkDevicesInUse(list);
     b.mark.push_back(m.Ms());

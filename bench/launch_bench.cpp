@@ -1,9 +1,10 @@
-// Times the shortcut road end to end, "Zentrobe.exe -t0" with four simulated
+// Times the command-line launch end to end, "Zentrobe.exe -t0" with four simulated
 // tuners and a player that is ready at once, against a baseline program that
 // only starts the same player and waits for it. Prints the medians and ratio.
 #include "driver/tuner_installer.h"
 #include "median.h"
 #include "player/player_log.h"
+#include "support/child_process.h"
 
 #include <windows.h>
 
@@ -22,24 +23,11 @@ std::wstring Folder(const std::wstring& path)
     return path.substr(0, path.rfind(L'\\'));
 }
 
-double RunSeconds(std::wstring commandLine, const std::wstring& directory)
+// Seconds from start to exit, or -1 when it did not start or did not exit with 0.
+double RunSeconds(const std::wstring& commandLine, const std::wstring& directory)
 {
-    LARGE_INTEGER frequency, start, end;
-    QueryPerformanceFrequency(&frequency);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    QueryPerformanceCounter(&start);
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                        &startup, &process))
-        return -1;
-    WaitForSingleObject(process.hProcess, INFINITE);
-    QueryPerformanceCounter(&end);
-    DWORD exitCode = 1;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return exitCode == 0 ? double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart) : -1;
+    const ProcessResult run = RunProcess(commandLine, directory, INFINITE);
+    return run.finished && run.exitCode == 0 ? run.seconds : -1;
 }
 
 }  // namespace

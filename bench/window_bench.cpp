@@ -4,6 +4,9 @@
 // closed; its exit is not timed. Prints one table row: medians and ratio.
 #include "driver/tuner_installer.h"
 #include "median.h"
+#include "res/resource.h"
+#include "support/child_process.h"
+#include "support/window_finder.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -15,38 +18,15 @@
 
 namespace {
 
-constexpr int kListId = 1001;
 constexpr LRESULT kTuners = 4;
 constexpr double kGiveUpSeconds = 20;
-
-double Seconds(const LARGE_INTEGER& from)
-{
-    LARGE_INTEGER frequency, now;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&now);
-    return double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-HWND FindDialog(DWORD processId)
-{
-    for (HWND w = GetTopWindow(GetDesktopWindow()); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner != processId) continue;
-        WCHAR title[32] = {}, className[32] = {};
-        GetWindowTextW(w, title, 32);
-        GetClassNameW(w, className, 32);
-        if (wcscmp(title, L"Zentrobe") == 0 && wcscmp(className, L"#32770") == 0) return w;
-    }
-    return nullptr;
-}
 
 // True once the dialog is visible and (when checkList) its list holds all tuners.
 bool Ready(HWND dialog, bool checkList)
 {
     if (!IsWindowVisible(dialog)) return false;
     if (!checkList) return true;
-    HWND list = GetDlgItem(dialog, kListId);
+    HWND list = GetDlgItem(dialog, IDC_DEVICE_LIST);
     DWORD_PTR count = 0;
     return list && SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &count) &&
            count == static_cast<DWORD_PTR>(kTuners);
@@ -54,22 +34,20 @@ bool Ready(HWND dialog, bool checkList)
 
 // Starts commandLine, polls until its window is ready, closes it and waits
 // for the exit. Returns the seconds to readiness, or -1.
-double TimeToWindow(std::wstring commandLine, const std::wstring& directory, bool checkList)
+double TimeToWindow(const std::wstring& commandLine, const std::wstring& directory, bool checkList)
 {
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    LARGE_INTEGER start;
-    QueryPerformanceCounter(&start);
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                        &startup, &process))
-        return -1;
+    const ChildProcess child = StartChild(commandLine, directory);
+    if (!child) return -1;
+    WindowQuery query;
+    query.processId = child.id;
+    query.title = L"Zentrobe";
+    query.className = L"#32770";
     double seconds = -1;
     HWND dialog = nullptr;
-    while (Seconds(start) < kGiveUpSeconds && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-        if (!dialog) dialog = FindDialog(process.dwProcessId);
+    while (child.started.Seconds() < kGiveUpSeconds && !WaitForExit(child, 0)) {
+        if (!dialog) dialog = FindTopLevelWindow(query);
         if (dialog && Ready(dialog, checkList)) {
-            seconds = Seconds(start);
+            seconds = child.started.Seconds();
             break;
         }
         Sleep(1);
@@ -77,14 +55,9 @@ double TimeToWindow(std::wstring commandLine, const std::wstring& directory, boo
     // Close it; again now and then in case the first command came too early.
     for (int i = 0; dialog && i < 20; ++i) {
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        if (WaitForSingleObject(process.hProcess, 500) == WAIT_OBJECT_0) break;
+        if (WaitForExit(child, 500)) break;
     }
-    if (WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0) {
-        TerminateProcess(process.hProcess, 1);
-        seconds = -1;
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (!FinishChild(child, 5000).finished) seconds = -1;
     return seconds;
 }
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Zentrobe's benchmarks, printed as one table at the end: start to window and
-# the command-line road (each against a minimal baseline program), discovery
+# the command-line launch (each against a minimal baseline program), discovery
 # scaling in-process, and the shipped executables' sizes and imports.
-# Usage: scripts/bench.sh [RUNS]   (pairs per timed road, default 41, alternating)
+# Usage: scripts/bench.sh [RUNS]   (pairs per timed figure, default 41, alternating)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -14,32 +14,31 @@ tree=build/x86_64-tests
 
 bench=build/bench
 rm -rf "$bench" && mkdir -p "$bench"
-cp build/x86_64/Zentrobe.exe "$bench/"
+cp "$(shipped_exe x86_64)" "$bench/"
 cp $tree/testbed/player/FriioView.exe "$bench/"
 
 wine_prefix "$root/build/wineprefix"
 wine_server_start
 trap wine_server_stop EXIT
-w() { echo "Z:$(echo "$1" | tr / '\\\\')"; }
-driver=$(w "$root/$tree/testbed/driver/tunersim.sys")
+driver=$(wine_path "$root/$tree/testbed/driver/tunersim.sys")
 
 echo "== timing (a few minutes)" >&2
-window=$(wine $tree/bench/window_bench.exe "$(w "$root/$bench")" \
-  "$(w "$root/$tree/bench/baseline_window.exe")" "$driver" "$runs")
-launch=$(wine $tree/bench/launch_bench.exe "$(w "$root/$bench")" \
-  "$(w "$root/$tree/bench/baseline_launch.exe")" "$driver" "$runs")
+window=$(wine $tree/bench/window_bench.exe "$(wine_path "$root/$bench")" \
+  "$(wine_path "$root/$tree/bench/baseline_window.exe")" "$driver" "$runs")
+launch=$(wine $tree/bench/launch_bench.exe "$(wine_path "$root/$bench")" \
+  "$(wine_path "$root/$tree/bench/baseline_launch.exe")" "$driver" "$runs")
 discovery=$(wine $tree/bench/discovery_bench.exe "$driver")
 
 sizes=""
 for arch in x86_64 i686; do
-  "$arch-w64-mingw32-strip" -o "$bench/Zentrobe-$arch.exe" "build/$arch/Zentrobe.exe"
+  "$arch-w64-mingw32-strip" -o "$bench/Zentrobe-$arch.exe" "$(shipped_exe $arch)"
   sizes+=$(printf '  %-7s %9s bytes   imports: %s' "$arch" "$(stat -c %s "$bench/Zentrobe-$arch.exe")" \
-    "$("$arch-w64-mingw32-objdump" -p "build/$arch/Zentrobe.exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')")$'\n'
+    "$("$arch-w64-mingw32-objdump" -p "$(shipped_exe $arch)" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')")$'\n'
 done
 
 echo
 echo "Zentrobe benchmarks (Wine $(wine --version | sed 's/wine-//'), medians; each pair alternates the order)"
-printf '%-44s %10s %10s %7s   %-8s\n' "Road" "Zentrobe" "baseline" "ratio" "goal"
+printf '%-44s %10s %10s %7s   %-8s\n' "Figure" "Zentrobe" "baseline" "ratio" "goal"
 echo "$window" | tr -d '\r'
 echo "$launch" | tr -d '\r'
 echo

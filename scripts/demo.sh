@@ -21,12 +21,6 @@ die() {
   exit 1
 }
 
-# A Unix path as Wine's Z: drive sees it.
-wine_path() {
-  local p=$1
-  printf 'Z:%s' "${p//\//\\}"
-}
-
 # The demo's own prefix: Wine's X11 driver (the test prefix keeps the null
 # one), readable fonts, and captions drawn by Wine, since Xvfb has no window
 # manager to draw them. Made once; remade when this recipe changes.
@@ -74,7 +68,7 @@ helper() {
 # player (FriioView.exe beside it), no settings file, no log.
 prepare_demo_folder() {
   mkdir -p "$demo" "$shots"
-  cp build/x86_64/Zentrobe.exe "$testbed/player/FriioView.exe" "$demo/"
+  cp "$(shipped_exe x86_64)" "$testbed/player/FriioView.exe" "$demo/"
   rm -f "$demo/Zentrobe.ini" "$demo/player.log" "$shots"/*.png
 }
 

@@ -76,24 +76,44 @@ wine_server_stop() {
   wineserver -w 2>/dev/null || true
 }
 
-# Builds the shipped Zentrobe.exe for both architectures and the x86_64 test
-# tree (test equipment, tests, benchmarks); with "i686-tests" also the i686
-# test tree. Run from the repository's root.
-build_everything() {
+# A Unix path as Wine shows it, on drive Z:.
+wine_path() {
+  local p=$1
+  printf 'Z:%s' "${p//\//\\}"
+}
+
+# Where the shipped Zentrobe.exe of an architecture (x86_64, i686) is built.
+shipped_exe() {
+  printf '%s' "build/$1/Zentrobe.exe"
+}
+
+# Builds the shipped Zentrobe.exe for both architectures (win32 threads, the
+# product alone). Run from the repository's root.
+build_shipped() {
   local root=$PWD arch
   echo "== building the shipped Zentrobe.exe (x86_64, i686)"
   for arch in x86_64 i686; do
     configure_and_build "$root" "build/$arch" "$arch" win32
-    echo "   $arch: $(stat -c %s "build/$arch/Zentrobe.exe") bytes, imports:" \
-      $("$arch-w64-mingw32-objdump" -p "build/$arch/Zentrobe.exe" | awk '/DLL Name/ {print $3}')
+    echo "   $arch: $(stat -c %s "$(shipped_exe $arch)") bytes, imports:" \
+      $("$arch-w64-mingw32-objdump" -p "$(shipped_exe $arch)" | awk '/DLL Name/ {print $3}')
   done
+}
+
+# Builds the shipped Zentrobe.exe for both architectures and the x86_64 test
+# tree (test equipment, tests, benchmarks); with "i686-tests" also the i686
+# test tree. Run from the repository's root.
+build_everything() {
+  local root=$PWD
+  build_shipped
+  local release=(-DZENTROBE_RELEASE_EXE_X64="$root/$(shipped_exe x86_64)"
+    -DZENTROBE_RELEASE_EXE_X86="$root/$(shipped_exe i686)")
   echo "== building the test equipment and the tests (x86_64)"
   configure_and_build "$root" build/x86_64-tests x86_64 posix -DZENTROBE_TESTS=ON \
-    -DZENTROBE_SHIPPED_EXE="$root/build/x86_64/Zentrobe.exe"
+    -DZENTROBE_SHIPPED_EXE="$root/$(shipped_exe x86_64)" "${release[@]}"
   if [ "${1:-}" = i686-tests ]; then
     echo "== building the tests (i686)"
     configure_and_build "$root" build/i686-tests i686 posix -DZENTROBE_TESTS=ON \
-      -DZENTROBE_SHIPPED_EXE="$root/build/i686/Zentrobe.exe" \
+      -DZENTROBE_SHIPPED_EXE="$root/$(shipped_exe i686)" "${release[@]}" \
       -DZENTROBE_TESTBED_DIR="$root/build/x86_64-tests/testbed"
   fi
 }

@@ -12,16 +12,14 @@ zip_file=build/release/Zentrobe-$version.zip
 
 ensure_packages
 
-echo "== building the shipped Zentrobe.exe (x86_64, i686)"
-configure_and_build "$root" build/x86_64 x86_64 win32
-configure_and_build "$root" build/i686 i686 win32
+build_shipped
 
 # A fresh staging folder, so nothing left from an earlier release slips in.
 stage=build/release/stage
 rm -rf "$stage"
 mkdir -p "$stage/x86" "$stage/x64"
-cp build/i686/Zentrobe.exe "$stage/x86/Zentrobe.exe"
-cp build/x86_64/Zentrobe.exe "$stage/x64/Zentrobe.exe"
+cp "$(shipped_exe i686)" "$stage/x86/Zentrobe.exe"
+cp "$(shipped_exe x86_64)" "$stage/x64/Zentrobe.exe"
 cp res/release/README-ja.txt res/release/README-en.txt "$stage/"
 
 # Fixed modes and timestamps, a fixed order and no extra attributes (-X): the same

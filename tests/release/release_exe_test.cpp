@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, 0x01);  // 1041
 constexpr WORD kPe32Magic = 0x10b;
 constexpr WORD kPe32PlusMagic = 0x20b;
 constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
@@ -41,14 +40,6 @@ const ReleaseExe kReleaseExes[] = {
 
 // Test names and messages show the zip folder, not the bytes of the record.
 void PrintTo(const ReleaseExe& exe, std::ostream* out) { *out << exe.name; }
-
-std::wstring WinePath(const char* unixPath)
-{
-    std::wstring path = L"Z:" + Utf8ToWide(unixPath);
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
 
 std::wstring Upper(std::wstring s)
 {
@@ -177,7 +168,8 @@ protected:
     {
         const ReleaseExe& exe = GetParam();
         ASSERT_STRNE(exe.unixPath, "")
-            << "configure the tests with -DZENTROBE_SHIPPED_EXE=<root>/build/<arch>/Zentrobe.exe";
+            << "configure the tests with -DZENTROBE_RELEASE_EXE_X64=... and -DZENTROBE_RELEASE_EXE_X86=... "
+               "(scripts/lib.sh's build_everything does)";
         path = WinePath(exe.unixPath);
         ASSERT_TRUE(FileExists(path)) << "the " << exe.name << " release exe is missing: " << exe.unixPath
                                       << " (build it: configure_and_build <root> build/"

@@ -1,7 +1,19 @@
 // See launcher_run.h.
 #include "support/launcher_run.h"
 
-#include "player/player_log.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr DWORD kPollMs = 20;
+// Generous: a slow machine must give a slow pass, not a failure.
+constexpr DWORD kWindowWaitMs = 30000;
+
+}  // namespace
 
 LauncherFolder PrepareLauncherFolder(const std::wstring& name)
 {
@@ -11,29 +23,40 @@ LauncherFolder PrepareLauncherFolder(const std::wstring& name)
     launcher.player = launcher.folder + L"\\FriioView.exe";
     launcher.log = launcher.folder + L"\\player.log";
     launcher.settings = launcher.folder + L"\\Zentrobe.ini";
-    CopyFileW(ShippedExe().c_str(), launcher.exe.c_str(), FALSE);
-    CopyFileW(PlayerExe().c_str(), launcher.player.c_str(), FALSE);
+    for (const auto& copy : {std::make_pair(ShippedExe(), launcher.exe), std::make_pair(PlayerExe(), launcher.player)})
+        if (!CopyFileW(copy.first.c_str(), copy.second.c_str(), FALSE))
+            ADD_FAILURE() << "cannot copy " << Narrow(copy.first) << " to " << Narrow(copy.second) << ": error "
+                          << GetLastError();
     return launcher;
 }
 
-HWND FindMainWindow(DWORD processId)
+std::string Describe(const LauncherRun& run)
 {
-    for (HWND w = GetTopWindow(GetDesktopWindow()); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner != processId) continue;
-        WCHAR title[64] = {}, className[64] = {};
-        GetWindowTextW(w, title, 64);
-        GetClassNameW(w, className, 64);
-        if (std::wstring(title) == L"Zentrobe" && std::wstring(className) == L"#32770") return w;
-    }
-    return nullptr;
+    char text[160];
+    if (!run.process.started)
+        std::snprintf(text, sizeof(text), "the launcher could not be started (error %lu)", run.startError);
+    else if (run.process.finished)
+        std::snprintf(text, sizeof(text), "the launcher ended after %.1f s with exit code %lu; its window %s",
+                      run.process.seconds, run.process.exitCode, run.windowShown ? "showed" : "never showed");
+    else
+        std::snprintf(text, sizeof(text), "the launcher still ran after %.1f s and was killed; its window %s",
+                      run.process.seconds, run.windowShown ? "showed" : "never showed");
+    return text;
+}
+
+WindowQuery MainWindowOf(DWORD processId)
+{
+    WindowQuery query;
+    query.processId = processId;
+    query.title = L"Zentrobe";
+    query.className = L"#32770";
+    return query;
 }
 
 void PressEscape(HWND mainWindow)
 {
     // Escape on the focused list: the dialog manager turns it into the cancel command.
-    HWND list = GetDlgItem(mainWindow, 1001);
+    HWND list = GetDlgItem(mainWindow, IDC_DEVICE_LIST);
     PostMessageW(list, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     PostMessageW(list, WM_KEYUP, VK_ESCAPE, 0xC0010001);
 }
@@ -45,44 +68,54 @@ void PressButton(HWND mainWindow, int id)
 }
 
 LauncherRun RunLauncherExe(const LauncherFolder& launcher, const std::wstring& arguments,
-                           const WindowAction& onWindow, DWORD timeoutMs, DWORD playerLifetimeMs)
+                           const WindowAction& onWindow, const LaunchOptions& options)
 {
     ScopedEnvironment log(kPlayerLogVariable, launcher.log);
-    ScopedEnvironment lifetime(kPlayerLifetimeVariable, std::to_wstring(playerLifetimeMs));
+    ScopedEnvironment lifetime(kPlayerLifetimeVariable, std::to_wstring(options.playerLifetimeMs));
 
     LauncherRun run;
     std::wstring commandLine = L"\"" + launcher.exe + L"\"";
     if (!arguments.empty()) commandLine += L" " + arguments;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    const LARGE_INTEGER start = Now();
-    if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, launcher.folder.c_str(),
-                        &startup, &process))
-        return run;
-    run.process.started = true;
+    const ChildProcess child = StartChild(
+        commandLine, options.workingDirectory.empty() ? launcher.folder : options.workingDirectory);
+    run.startError = child.startError;
+    if (!child) return run;
 
-    LARGE_INTEGER acted = {};
-    while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
-        if (SecondsSince(start) * 1000 > timeoutMs) break;
-        HWND window = FindMainWindow(process.dwProcessId);
-        if (!window) continue;
-        // Act once the window is up; again if it is still there a while later
-        // (a posted key can be lost while the dialog is still being set up).
-        if (!run.windowShown || (SecondsSince(acted) > 12 && IsWindowVisible(window))) {
-            if (!run.windowShown) WaitForInputIdle(process.hProcess, 5000);
-            run.windowShown = true;
-            acted = Now();
-            if (onWindow) onWindow(window);
-        }
+    const WindowQuery mainWindow = MainWindowOf(child.id);
+    while (!WaitForExit(child, kPollMs) && child.started.Ms() < options.timeoutMs) {
+        if (run.windowShown) continue;
+        // Acted on only once it is visible and pumping: input posted while
+        // the dialog is still being set up can be lost.
+        HWND window = FindTopLevelWindow(mainWindow);
+        if (!window || !IsWindowVisible(window) || !Answers(window)) continue;
+        run.windowShown = true;
+        if (onWindow) onWindow(window);
     }
-    run.process.seconds = SecondsSince(start);
-    run.process.finished = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
-    if (run.process.finished)
-        GetExitCodeProcess(process.hProcess, &run.process.exitCode);
-    else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    run.process = FinishChild(child, 0);
     return run;
+}
+
+OpenLauncher StartWithWindow(const LauncherFolder& launcher)
+{
+    OpenLauncher open;
+    open.process = StartChild(L"\"" + launcher.exe + L"\"", launcher.folder);
+    if (!open.process)
+        ADD_FAILURE() << "cannot start " << Narrow(launcher.exe) << ": error " << open.process.startError;
+    else if (!(open.window = WaitForWindow(MainWindowOf(open.process.id), kWindowWaitMs)))
+        ADD_FAILURE() << "the launcher's window did not show within " << kWindowWaitMs / 1000 << " s";
+    return open;
+}
+
+DWORD Finish(OpenLauncher& open, DWORD timeoutMs)
+{
+    const ProcessResult result = FinishChild(open.process, timeoutMs);
+    open = OpenLauncher{};
+    return result.finished ? result.exitCode : ~0u;
+}
+
+void ExpectSettingsFileWritten(const LauncherFolder& launcher)
+{
+    const std::wstring text = ReadFileText(launcher.settings);
+    EXPECT_NE(text.find(L"[White]"), std::wstring::npos) << Narrow(text.substr(0, 200));
+    EXPECT_NE(text.find(L"[Black]"), std::wstring::npos) << Narrow(text.substr(0, 200));
 }

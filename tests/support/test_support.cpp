@@ -4,39 +4,9 @@
 #include "driver/tuner_installer.h"
 #include "test_paths.h"
 
+#include <shellapi.h>
+
 #include <gtest/gtest.h>
-
-#include <fstream>
-
-namespace {
-
-// Wine shows the Unix root as drive Z:.
-std::wstring WinePath(const char* unixPath)
-{
-    std::wstring path = L"Z:" + Utf8ToWide(unixPath);
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    return path;
-}
-
-}  // namespace
-
-std::wstring Utf8ToWide(const std::string& text)
-{
-    if (text.empty()) return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n - 1 : 0, '\0');
-    if (n > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
-    return out;
-}
 
 std::wstring ShippedExe() { return WinePath(ZENTROBE_TEST_EXE); }
 std::wstring DriverFile() { return WinePath(ZENTROBE_TEST_DRIVER); }
@@ -64,9 +34,22 @@ void RemoveTree(const std::wstring& path)
 
 std::wstring FreshFolder(const std::wstring& name)
 {
-    const std::wstring path = WinePath(ZENTROBE_TEST_SCRATCH) + L"\\" + name;
-    RemoveTree(path);
-    CreateDirectoryW(path.c_str(), nullptr);
+    // A folder of its own each time: a player an earlier run started may
+    // still be running from the last one, which then cannot be emptied.
+    // Earlier ones are removed where they can be.
+    const std::wstring scratch = WinePath(ZENTROBE_TEST_SCRATCH) + L"\\";
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((scratch + name + L".*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do RemoveTree(scratch + data.cFileName);
+        while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    static unsigned made = 0;
+    const std::wstring path =
+        scratch + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(++made);
+    if (!CreateDirectoryW(path.c_str(), nullptr))
+        ADD_FAILURE() << "cannot make a fresh " << Narrow(path) << ": error " << GetLastError();
     return path;
 }
 
@@ -78,23 +61,21 @@ bool FileExists(const std::wstring& path)
 std::string ReadFileBytes(const std::wstring& path)
 {
     std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!file) return bytes;
     char chunk[65536];
     DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
-    CloseHandle(file);
+    while (ReadFile(file.Get(), chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
     return bytes;
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot write " << std::string(path.begin(), path.end());
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(file.Valid()) << "cannot write " << Narrow(path);
     DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 std::wstring ReadFileText(const std::wstring& path)
@@ -110,41 +91,9 @@ std::wstring ReadFileText(const std::wstring& path)
     return wide;
 }
 
-LARGE_INTEGER Now()
+std::string Utf16File(const std::wstring& text)
 {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t;
-}
-
-double SecondsSince(LARGE_INTEGER start)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(Now().QuadPart - start.QuadPart) / double(frequency.QuadPart);
-}
-
-ProcessResult RunProcess(const std::wstring& commandLine, const std::wstring& directory, DWORD timeoutMs)
-{
-    ProcessResult result;
-    std::wstring writable = commandLine;
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    const LARGE_INTEGER start = Now();
-    if (!CreateProcessW(nullptr, &writable[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &process))
-        return result;
-    result.started = true;
-    result.finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-    result.seconds = SecondsSince(start);
-    if (result.finished)
-        GetExitCodeProcess(process.hProcess, &result.exitCode);
-    else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return result;
+    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
 void InstallSimulatedTuners(const std::vector<std::wstring>& devices)
@@ -176,4 +125,20 @@ DeviceEntry MakeEntry(int index, int ordinal, int type, int inUse, const std::ws
     entry.path = path.empty() ? L"\\\\?\\root#tuner#" + std::to_wstring(index) : path;
     entry.inUse = inUse;
     return entry;
+}
+
+std::wstring ArgumentsOf(const PlayerStart& start, const std::wstring& playerPath)
+{
+    const std::wstring prefix = L"\"" + playerPath + L"\" ";
+    if (start.commandLine.compare(0, prefix.size(), prefix) != 0) return L"<unexpected> " + start.commandLine;
+    return start.commandLine.substr(prefix.size());
+}
+
+ArgumentList PlatformSplit(const std::wstring& commandLine)
+{
+    int count = 0;
+    LPWSTR* values = CommandLineToArgvW(commandLine.c_str(), &count);
+    ArgumentList arguments(values, values + (values ? count : 0));
+    LocalFree(values);
+    return arguments;
 }

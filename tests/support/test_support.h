@@ -1,20 +1,30 @@
-// What the tests share: where the programs under test are, scratch folders,
-// files, and running a process to its end.
+// What the GoogleTest programs share: where the programs under test are,
+// scratch folders and files, simulated tuners, and the environment players
+// inherit. Built on the kit (child_process.h, window_finder.h, stopwatch.h,
+// text.h) that the benchmarks and the demo helper use too.
 #pragma once
 
+#include "app/app.h"
 #include "devices/device_list.h"
+#include "player/player_log.h"
+#include "support/child_process.h"
+#include "support/stopwatch.h"
+#include "support/text.h"
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+// Every resource of the program carries Japanese (Japan), 1041.
+constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, 0x01);
+
 // The shipped Zentrobe.exe, the substitute driver and player, as Windows paths.
 std::wstring ShippedExe();
 std::wstring DriverFile();
 std::wstring PlayerExe();
 
-// A new, empty folder under the build's scratch folder (emptied if it existed).
+// A new, empty folder under the build's scratch folder, named after name.
 std::wstring FreshFolder(const std::wstring& name);
 void RemoveTree(const std::wstring& path);
 
@@ -23,21 +33,8 @@ std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // A file's text: UTF-16LE when it starts with that byte-order mark, else the ANSI code page.
 std::wstring ReadFileText(const std::wstring& path);
-
-std::wstring Utf8ToWide(const std::string& text);
-std::string Narrow(const std::wstring& text);  // UTF-8, for test messages
-
-struct ProcessResult {
-    bool started = false;
-    bool finished = false;  // false: still running at the time limit (it was then killed)
-    DWORD exitCode = 0;
-    double seconds = 0;
-};
-
-// Runs commandLine (program path quoted by the caller where needed) in
-// directory, waits up to timeoutMs for it to exit.
-ProcessResult RunProcess(const std::wstring& commandLine, const std::wstring& directory,
-                         DWORD timeoutMs = 30000);
+// The bytes of a UTF-16LE file with its byte-order mark.
+std::string Utf16File(const std::wstring& text);
 
 // Installs exactly these simulated tuners (see the driver's installer), and
 // fails the current test when that does not work.
@@ -55,9 +52,12 @@ struct ScopedEnvironment {
     bool hadValue = false;
 };
 
-double SecondsSince(LARGE_INTEGER start);
-LARGE_INTEGER Now();
-
 // A device-list entry as enumeration would make it; an empty path gets a
 // made-up interface path.
 DeviceEntry MakeEntry(int index, int ordinal, int type, int inUse = 0, const std::wstring& path = L"");
+
+// The arguments a player received: its command line after the quoted path.
+std::wstring ArgumentsOf(const PlayerStart& start, const std::wstring& playerPath);
+
+// The platform's own command-line splitter (CommandLineToArgvW), to hold ours against.
+ArgumentList PlatformSplit(const std::wstring& commandLine);

@@ -4,6 +4,7 @@
 #include "player/player.h"
 #include "player/player_log.h"
 #include "support/test_support.h"
+#include "support/window_finder.h"
 
 #include <gtest/gtest.h>
 
@@ -52,16 +53,9 @@ constexpr const wchar_t* kDialog = L"#32770";
 // would mark entries here too.
 void WaitForOtherPlayersToClose()
 {
-    for (int i = 0; i < 200; ++i) {
-        bool found = false;
-        for (HWND w = GetTopWindow(GetDesktopWindow()); w && !found; w = GetWindow(w, GW_HWNDNEXT)) {
-            WCHAR title[32] = {};
-            GetWindowTextW(w, title, 32);
-            found = std::wstring(title) == kTitle;
-        }
-        if (!found) return;
-        Sleep(50);
-    }
+    WindowQuery players;
+    players.title = kTitle;
+    WaitForNoWindow(players, 10000);
 }
 
 class MarkDevicesInUseTest : public testing::Test {
@@ -142,37 +136,20 @@ TEST_F(MarkDevicesInUseTest, PositionsAreListPositionsNotIndexes)
     EXPECT_EQ(list[1].playerWindow, second.window);
 }
 
-HWND FindWindowOfProcess(DWORD processId)
-{
-    for (HWND w = GetTopWindow(GetDesktopWindow()); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        WCHAR title[64] = {};
-        GetWindowTextW(w, title, 64);
-        if (owner == processId && std::wstring(title) == kTitle) return w;
-    }
-    return nullptr;
-}
-
 TEST_F(MarkDevicesInUseTest, SeesTheWindowOfARunningPlayerProcess)
 {
     ScopedEnvironment position(kPlayerPositionVariable, L"1");
     ScopedEnvironment lifetime(kPlayerLifetimeVariable, L"20000");
-    std::wstring commandLine = L"\"" + PlayerExe() + L"\" -o 7";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &process));
-    WaitForInputIdle(process.hProcess, 10000);
-    const HWND playerWindow = FindWindowOfProcess(process.dwProcessId);
+    const ChildProcess player = StartChild(L"\"" + PlayerExe() + L"\" -o 7");
+    ASSERT_TRUE(player);
+    WindowQuery playerWindowQuery;
+    playerWindowQuery.processId = player.id;
+    playerWindowQuery.title = kTitle;
+    const HWND playerWindow = WaitForWindow(playerWindowQuery, 20000);
 
     DeviceList list = ThreeEntries();
     MarkDevicesInUse(list);
-    TerminateProcess(process.hProcess, 0);
-    WaitForSingleObject(process.hProcess, 5000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    Kill(player);
 
     ASSERT_NE(playerWindow, nullptr);
     EXPECT_EQ(Marks(list), (std::vector<int>{0, 1, 0}));

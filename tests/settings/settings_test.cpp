@@ -1,34 +1,12 @@
 // Zentrobe.ini through the real profile functions: defaults, the round trip of
 // awkward values, the encoding of new and existing files, and bad files.
-#include "settings/settings.h"
-#include "support/test_support.h"
-
-#include <gtest/gtest.h>
+#include "settings/settings_file_test.h"
 
 #include <random>
 
 namespace {
 
-class Settings : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        file = SettingsFilePath();
-        DeleteFileW(file.c_str());
-        g_launcherSettings = LauncherSettings{};
-    }
-    void TearDown() override { DeleteFileW(file.c_str()); }
-
-    // What a fresh start reads from the current file.
-    LauncherSettings Reload()
-    {
-        g_launcherSettings = LauncherSettings{L"stale", L"stale", L"stale", L"stale"};
-        LoadSettings();
-        return g_launcherSettings;
-    }
-
-    std::wstring file;
-};
+class Settings : public SettingsFileTest {};
 
 TEST_F(Settings, PathsLiveBesideTheExecutable)
 {

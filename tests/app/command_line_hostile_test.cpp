@@ -14,15 +14,6 @@
 
 namespace {
 
-ArgumentList PlatformSplit(const std::wstring& commandLine)
-{
-    int count = 0;
-    LPWSTR* values = CommandLineToArgvW(commandLine.c_str(), &count);
-    ArgumentList arguments(values, values + (values ? count : 0));
-    LocalFree(values);
-    return arguments;
-}
-
 std::vector<std::string> Printable(const ArgumentList& arguments)
 {
     std::vector<std::string> out;

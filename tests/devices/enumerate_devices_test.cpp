@@ -1,5 +1,6 @@
 // Tuner discovery end to end: the real SetupDi, CreateFileW and DeviceIoControl
 // against simulated tuners served by the substitute driver.
+#include "common/unique_handle.h"
 #include "devices/device_list.h"
 #include "support/test_support.h"
 
@@ -77,9 +78,9 @@ TEST(EnumerateDevices, AHungTunerIsGivenUpAfterTheTimeLimit)
         SCOPED_TRACE(testing::Message() << std::string(hung, hung + wcslen(hung)));
         InstallSimulatedTuners({L"F4", hung, L"0A"});
         DeviceList list;
-        const LARGE_INTEGER start = Now();
+        const Stopwatch enumeration;
         EnumerateDevices(list);
-        const double seconds = SecondsSince(start);
+        const double seconds = enumeration.Seconds();
         ExpectEntries(list, {{0, 0, W}, {2, 0, B}});
         EXPECT_GT(seconds, kIdentifyTimeoutMs / 1000.0 * 0.9);
         EXPECT_LT(seconds, kIdentifyTimeoutMs / 1000.0 + 3.0);
@@ -112,19 +113,21 @@ TEST(EnumerateDevices, ALateCompletionAfterGivingUpCorruptsNothing)
 TEST(SendDeviceControl, PendingRequestReportsTheBytesOnCompletion)
 {
     InstallSimulatedTuners({L"late:0A:200"});
-    HDEVINFO snapshot =
-        SetupDiGetClassDevsW(&TunerInterfaceGuid, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
-    ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
     std::wstring path;
-    ASSERT_TRUE(GetDevicePath(snapshot, TunerInterfaceGuid, 0, path));
-    EXPECT_FALSE(GetDevicePath(snapshot, TunerInterfaceGuid, 1, path));
-    SetupDiDestroyDeviceInfoList(snapshot);
-    HANDLE device = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    ASSERT_NE(device, INVALID_HANDLE_VALUE);
+    {
+        const UniqueDevInfo snapshot(SetupDiGetClassDevsW(&TunerInterfaceGuid, nullptr, nullptr,
+                                                          DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
+        ASSERT_TRUE(snapshot.Valid());
+        ASSERT_TRUE(GetDevicePath(snapshot.Get(), TunerInterfaceGuid, 0, path));
+        EXPECT_FALSE(GetDevicePath(snapshot.Get(), TunerInterfaceGuid, 1, path));
+    }
+    const UniqueFile device(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_OVERLAPPED, nullptr));
+    ASSERT_TRUE(device.Valid());
     BYTE answer[kIdentifySize] = {};
     DWORD bytes = 1234;
-    EXPECT_TRUE(SendDeviceControl(device, kIdentifyControlCode, IdentifyRequest, kIdentifySize, answer,
+    EXPECT_TRUE(SendDeviceControl(device.Get(), kIdentifyControlCode, IdentifyRequest, kIdentifySize, answer,
                                   kIdentifySize, bytes));
     EXPECT_EQ(bytes, kIdentifySize);
     EXPECT_EQ(answer[kIdentifySize - 1], kModelByteBlack);
@@ -133,9 +136,8 @@ TEST(SendDeviceControl, PendingRequestReportsTheBytesOnCompletion)
     BYTE wrongRequest[kIdentifySize];
     memcpy(wrongRequest, IdentifyRequest, kIdentifySize);
     wrongRequest[0] ^= 1;
-    EXPECT_FALSE(SendDeviceControl(device, kIdentifyControlCode, wrongRequest, kIdentifySize, answer,
+    EXPECT_FALSE(SendDeviceControl(device.Get(), kIdentifyControlCode, wrongRequest, kIdentifySize, answer,
                                    kIdentifySize, bytes));
-    CloseHandle(device);
 }
 
 TEST(TunerTypeFromModelByte, OnlyTheTwoModelBytesNameAModel)

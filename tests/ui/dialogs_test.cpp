@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "support/test_support.h"
+#include "support/window_finder.h"
 #include "ui/ui.h"
 
 #include <gtest/gtest.h>
@@ -17,20 +18,13 @@
 
 namespace {
 
-// A top-level window of this process with this title (and, if given, owner).
-HWND FindOwnWindow(const std::wstring& title, DWORD waitMs = 5000)
+// A visible top-level window of this process with this title, once it takes input.
+HWND FindOwnWindow(const std::wstring& title, DWORD waitMs = 20000)
 {
-    for (DWORD waited = 0; waited <= waitMs; waited += 10) {
-        for (HWND w = GetTopWindow(GetDesktopWindow()); w; w = GetWindow(w, GW_HWNDNEXT)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            WCHAR text[128] = {};
-            GetWindowTextW(w, text, 128);
-            if (owner == GetCurrentProcessId() && title == text && IsWindowVisible(w)) return w;
-        }
-        Sleep(10);
-    }
-    return nullptr;
+    WindowQuery query;
+    query.processId = GetCurrentProcessId();
+    query.title = title.c_str();
+    return WaitForWindow(query, waitMs);
 }
 
 // Runs a dialog modally on this thread while script drives it from another;
@@ -119,11 +113,7 @@ protected:
     std::vector<std::wstring> PlayerArguments()
     {
         std::vector<std::wstring> arguments;
-        const std::wstring prefix = L"\"" + PlayerExe() + L"\" ";
-        for (const PlayerStart& start : ReadPlayerLog(log))
-            arguments.push_back(start.commandLine.compare(0, prefix.size(), prefix) == 0
-                                    ? start.commandLine.substr(prefix.size())
-                                    : L"<unexpected> " + start.commandLine);
+        for (const PlayerStart& start : ReadPlayerLog(log)) arguments.push_back(ArgumentsOf(start, PlayerExe()));
         return arguments;
     }
 

@@ -1,12 +1,10 @@
-// The shortcut road in-process: which first arguments select a tuner, the
+// The command-line launch in-process: which first arguments select a tuner, the
 // argument string the player gets, and which entry a selector picks.
 #include "app/app.h"
 #include "devices/device_list.h"
 #include "player/player_log.h"
 #include "settings/settings.h"
 #include "support/test_support.h"
-
-#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -51,16 +49,6 @@ TEST(TunerSelector, ParsesPrefixAndNumberLikeTheStandardLibrary)
             EXPECT_EQ(ordinal, c.ordinal);
         }
     }
-}
-
-// The platform's own splitter, for comparison.
-ArgumentList PlatformSplit(const wchar_t* commandLine)
-{
-    int count = 0;
-    LPWSTR* values = CommandLineToArgvW(commandLine, &count);
-    ArgumentList arguments(values, values + (values ? count : 0));
-    LocalFree(values);
-    return arguments;
 }
 
 TEST(SplitCommandLine, AgreesWithThePlatformSplitter)

@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr WORD kJapanese = MAKELANGID(LANG_JAPANESE, 0x01);  // 1041
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 
 struct Blob {

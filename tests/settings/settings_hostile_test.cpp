@@ -1,10 +1,7 @@
 // Zentrobe.ini as a hostile user or a broken disk might leave it: a seeded,
 // reproducible set of a few hundred damaged files, each read and written back
 // through the real profile functions.
-#include "settings/settings.h"
-#include "support/test_support.h"
-
-#include <gtest/gtest.h>
+#include "settings/settings_file_test.h"
 
 #include <cstdio>
 #include <random>
@@ -12,11 +9,6 @@
 namespace {
 
 constexpr unsigned kSeed = 20261210;
-
-std::string Utf16(const std::wstring& text)
-{
-    return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
-}
 
 const std::string kBom16 = "\xFF\xFE";
 const std::wstring kValidText =
@@ -68,7 +60,7 @@ std::vector<HostileFile> MakeHostileFiles()
     std::vector<HostileFile> files;
     auto add = [&](std::string what, std::string bytes) { files.push_back({std::move(what), std::move(bytes)}); };
 
-    const std::string valid16 = kBom16 + Utf16(kValidText);
+    const std::string valid16 = Utf16File(kValidText);
     add("a byte-order mark alone", kBom16);
     add("a byte-order mark then half a character", kBom16 + "A");
     add("UTF-8 byte-order mark alone", "\xEF\xBB\xBF");
@@ -85,7 +77,7 @@ std::vector<HostileFile> MakeHostileFiles()
     add("1 MB key", "[White]\r\n" + mb + "=x\r\nParam=-w\r\n");
     add("1 MB section name", "[" + mb + "]\r\n[White]\r\nParam=-w\r\n");
     add("1 MB line with no end", "[White]\r\nParam=" + mb);
-    add("1 MB value, UTF-16", kBom16 + Utf16(L"[Black]\r\nParam=" + std::wstring(1 << 20, L'ß') + L"\r\n"));
+    add("1 MB value, UTF-16", Utf16File(L"[Black]\r\nParam=" + std::wstring(1 << 20, L'ß') + L"\r\n"));
 
     std::string sections;
     for (int i = 0; i < 5000; ++i) sections += "[S" + std::to_string(i) + "]\r\nPath=x" + std::to_string(i) + "\r\n";
@@ -93,7 +85,7 @@ std::vector<HostileFile> MakeHostileFiles()
     add("5000 sections, ours first", "[White]\r\nParam=-w\r\n" + sections);
     std::wstring sections16;
     for (int i = 0; i < 3000; ++i) sections16 += L"[Black]\r\nParam=" + std::to_wstring(i) + L"\r\n";
-    add("3000 Black sections, UTF-16", kBom16 + Utf16(sections16));
+    add("3000 Black sections, UTF-16", Utf16File(sections16));
 
     add("key without '='", "[White]\r\nPath\r\nParam\r\n");
     add("keys without values", "[White]\r\nPath=\r\nParam=\r\n[Black]\r\nPath=\r\nParam=\r\n");
@@ -104,9 +96,9 @@ std::vector<HostileFile> MakeHostileFiles()
     add("bare carriage returns and line feeds", "[White]\rParam=-w\r[Black]\nParam=-b\n\n\r\r");
     add("NUL inside a value", std::string("[White]\r\nParam=a\0b\r\nPath=D:\\W\0.exe\r\n", 37));
     add("NUL inside a section name", std::string("[Wh\0ite]\r\nParam=-w\r\n", 20));
-    add("NUL inside a value, UTF-16", kBom16 + Utf16(std::wstring(L"[White]\r\nParam=a\0b\r\n", 20)));
+    add("NUL inside a value, UTF-16", Utf16File(std::wstring(L"[White]\r\nParam=a\0b\r\n", 20)));
     add("lone surrogates, UTF-16",
-        kBom16 + Utf16(L"[White]\r\nParam=\xD83D x \xDCFA\r\n[Black]\r\nPath=\xDC00\r\n"));
+        Utf16File(L"[White]\r\nParam=\xD83D x \xDCFA\r\n[Black]\r\nPath=\xDC00\r\n"));
 
     // Values around the 259-character cut, with a blank or a quote where it falls.
     for (size_t length = 256; length <= 264; ++length) {
@@ -124,33 +116,7 @@ std::vector<HostileFile> MakeHostileFiles()
     return files;
 }
 
-class HostileSettings : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        file = SettingsFilePath();
-        DeleteFileW(file.c_str());
-    }
-    void TearDown() override { DeleteFileW(file.c_str()); }
-
-    void Write(const std::string& bytes)
-    {
-        DeleteFileW(file.c_str());
-        WriteFileBytes(file, bytes);
-        // The profile functions cache a file they have read; a new file of the
-        // same size within the same clock tick could be taken for the old one.
-        WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());
-    }
-
-    LauncherSettings Reload()
-    {
-        g_launcherSettings = LauncherSettings{L"stale", L"stale", L"stale", L"stale"};
-        LoadSettings();
-        return g_launcherSettings;
-    }
-
-    std::wstring file;
-};
+class HostileSettings : public SettingsFileTest {};
 
 void ExpectSane(const LauncherSettings& s)
 {

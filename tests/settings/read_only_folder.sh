@@ -7,7 +7,7 @@ set -uo pipefail
 exe=$1 player=$2 installer=$3 scratch=$4
 dir=$scratch/read_only_folder
 log=$scratch/read_only_folder.log
-wine_path() { printf 'Z:%s' "${1//\//\\}"; }
+source "$(dirname "$0")/../../scripts/lib.sh"  # wine_path
 
 chattr -R -i "$dir" 2>/dev/null
 rm -rf "$dir" "$log"
