@@ -1,4 +1,4 @@
-/* What the substitute tuner driver (tunersim.sys), its installer and the probe
+/* What the substitute tuner driver (tunersim.sys) and its installer
  * agree on: the interface class, the identify request and the per-device
  * parameters. Plain C so the kernel driver can include it too. */
 #ifndef TUNERSIM_PROTOCOL_H
