@@ -18,7 +18,7 @@ int RunLauncher(HINSTANCE instance, const wchar_t* commandLine);
 
 // Splits the command-line text that follows the program's name by the rules
 // of the platform's CommandLineToArgvW, without loading shell32 for it (that
-// costs every start-up more than the rest of the shortcut road). The first
+// costs every start-up more than the rest of a command-line launch). The first
 // argument follows the rules for a program name, as it does there; an empty
 // text gives the running executable's path.
 ArgumentList SplitCommandLine(const wchar_t* commandLine);

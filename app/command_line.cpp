@@ -1,4 +1,5 @@
-// The shortcut road: "-t0", "-s1" and the like start the player at once.
+// The command-line launch: "-t0", "-s1" and the like start the player at once,
+// without a window.
 #include "app/app.h"
 
 #include "common/path.h"

@@ -12,8 +12,8 @@ int RunLauncher(HINSTANCE instance, const wchar_t* commandLine)
     g_arguments = SplitCommandLine(commandLine);
     EnumerateDevices(g_deviceList);
     if (!LaunchFromCommandLine()) {
-        // Only the window shows which tuners are in use, so only its road
-        // spends a walk over every top-level window on finding out.
+        // Only the window shows which tuners are in use, so only a start that
+        // shows it spends a walk over every top-level window on finding out.
         MarkDevicesInUse(g_deviceList);
         DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
     }

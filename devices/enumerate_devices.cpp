@@ -54,7 +54,7 @@ void EnumerateDevices(DeviceList& list)
     DeviceList().swap(list);
 
     // One snapshot for the whole walk, so all member indexes describe the
-    // same moment (and the shortcut road pays for one snapshot, not one per tuner).
+    // same moment (and a start pays for one snapshot, not one per tuner).
     UniqueDevInfo snapshot(SetupDiGetClassDevsW(&TunerInterfaceGuid, nullptr, nullptr,
                                                 DIGCF_PRESENT | DIGCF_DEVICEINTERFACE));
     if (!snapshot) return;
