@@ -51,7 +51,7 @@ ArgumentList SplitCommandLine(const wchar_t* commandLine)
     while (IsBlank(*s)) ++s;
     if (!*s) return arguments;
     std::wstring current;
-    int quotes = 0;       // 1 inside quotes; counts consecutive quotes
+    int quotes = 0;  // 1 inside quotes; counts consecutive quotes
     size_t backslashes = 0;
     while (*s) {
         if (IsBlank(*s) && quotes == 0) {
@@ -122,7 +122,8 @@ int LaunchFromCommandLine()
 
     for (const DeviceEntry& entry : g_deviceList) {
         if (entry.type != type || entry.ordinal != ordinal) continue;
-        LaunchPlayer(type, BuildCommandLineArguments(entry.index, ExtraParameters(type), g_arguments));
+        LaunchPlayer(type,
+                     BuildCommandLineArguments(entry.index, ExtraParameters(type), g_arguments));
         return 1;
     }
     return 0;

@@ -15,8 +15,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, &playerCommand[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS, nullptr,
-                        folder.c_str(), &startup, &process))
+    if (!CreateProcessW(nullptr, &playerCommand[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                        nullptr, folder.c_str(), &startup, &process))
         return 1;
     const UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
     WaitForInputIdle(processHandle.Get(), 10000);

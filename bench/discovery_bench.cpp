@@ -30,8 +30,8 @@ bool Identify(const std::wstring& path)
     if (!device) return false;
     BYTE answer[kIdentifySize] = {};
     DWORD bytes = 0;
-    return SendDeviceControl(device.Get(), kIdentifyControlCode, IdentifyRequest, kIdentifySize, answer,
-                             kIdentifySize, bytes) &&
+    return SendDeviceControl(device.Get(), kIdentifyControlCode, IdentifyRequest, kIdentifySize,
+                             answer, kIdentifySize, bytes) &&
            bytes == kIdentifySize;
 }
 
@@ -84,7 +84,8 @@ void MeasureSteps(Breakdown& b)
         BYTE answer[kIdentifySize] = {};
         DWORD bytes = 0;
         Stopwatch s;
-        SendDeviceControl(device.Get(), kIdentifyControlCode, IdentifyRequest, kIdentifySize, answer, kIdentifySize, bytes);
+        SendDeviceControl(device.Get(), kIdentifyControlCode, IdentifyRequest, kIdentifySize,
+                          answer, kIdentifySize, bytes);
         identify += s.Ms();
         Stopwatch c;
         device.Reset();
@@ -112,14 +113,19 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     }
     // The window walk needs Wine's desktop; keep it up as a real session does.
-    HWND keepAlive = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    printf("Discovery, in-process: EnumerateDevices + MarkDevicesInUse, median of %d calls\n", kCalls);
-    printf("  one snapshot (the product) vs a snapshot per member index (the old design), ms; (fastest call)\n");
-    printf("  %6s %18s %10s %22s %10s\n", "tuners", "per call", "per tuner", "per-index: per call", "per tuner");
+    HWND keepAlive = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                     nullptr, nullptr);
+    printf("Discovery, in-process: EnumerateDevices + MarkDevicesInUse, median of %d calls\n",
+           kCalls);
+    printf("  one snapshot (the product) vs a snapshot per member index (the old design), ms; "
+           "(fastest call)\n");
+    printf("  %6s %18s %10s %22s %10s\n", "tuners", "per call", "per tuner", "per-index: per call",
+           "per tuner");
     Breakdown breakdown;
     for (int tuners : {1, 2, 4, 8, 16, 32, 64}) {
         if (!InstallTuners(argv[1], std::vector<std::wstring>(tuners, L"F4"))) {
-            fwprintf(stderr, L"installing %d tuners failed: %ls\n", tuners, LastTunerInstallerError().c_str());
+            fwprintf(stderr, L"installing %d tuners failed: %ls\n", tuners,
+                     LastTunerInstallerError().c_str());
             return 1;
         }
         // Let Wine's device services settle after the install, then warm up.
@@ -144,7 +150,8 @@ int wmain(int argc, wchar_t** argv)
             const size_t found = EnumeratePerIndexSnapshot(list);
             perIndex.push_back(b.Ms());
             if (found != static_cast<size_t>(tuners)) {
-                fwprintf(stderr, L"per-index variant: %d tuners installed, %u found\n", tuners, unsigned(found));
+                fwprintf(stderr, L"per-index variant: %d tuners installed, %u found\n", tuners,
+                         unsigned(found));
                 return 1;
             }
             if (tuners == kBreakdownTuners) MeasureSteps(breakdown);
@@ -160,7 +167,8 @@ int wmain(int argc, wchar_t** argv)
 
     printf("Breakdown at %d tuners (median ms per enumeration):\n", kBreakdownTuners);
     printf("  %-52s %8.3f\n", "SetupDiGetClassDevsW (one snapshot)", Median(breakdown.snapshot));
-    printf("  %-52s %8.3f\n", "interface + detail lookups (all indexes)", Median(breakdown.details));
+    printf("  %-52s %8.3f\n", "interface + detail lookups (all indexes)",
+           Median(breakdown.details));
     printf("  %-52s %8.3f\n", "CreateFileW opens (and closes)", Median(breakdown.opens));
     printf("  %-52s %8.3f\n", "identify requests (SendDeviceControl)", Median(breakdown.identify));
     printf("  %-52s %8.3f\n", "MarkDevicesInUse window walk", Median(breakdown.mark));

@@ -46,7 +46,8 @@ int wmain(int argc, wchar_t** argv)
 
     // A real desktop always exists; under Wine it would otherwise be started by
     // whichever measured process first needs it.
-    HWND keepAlive = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND keepAlive = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                     nullptr, nullptr);
     if (!InstallTuners(driver, {L"F4", L"0A", L"F4", L"0A"})) {
         fwprintf(stderr, L"installing the simulated tuners failed\n");
         return 1;
@@ -70,14 +71,16 @@ int wmain(int argc, wchar_t** argv)
         for (int turn = 0; turn < 2; ++turn) {
             const bool launcherTurn = (turn == 0) == launcherFirst;
             const size_t before = ReadPlayerLog(log).size();
-            const double t = launcherTurn ? RunSeconds(L"\"" + launcher + L"\" -t0", folder)
-                                          : RunSeconds(L"\"" + baseline + L"\" " + player, Folder(baseline));
+            const double t = launcherTurn
+                                 ? RunSeconds(L"\"" + launcher + L"\" -t0", folder)
+                                 : RunSeconds(L"\"" + baseline + L"\" " + player, Folder(baseline));
             if (t < 0) {
                 fwprintf(stderr, L"a run failed\n");
                 return 1;
             }
             if (ReadPlayerLog(log).size() != before + 1)
-                fwprintf(stderr, L"run %d: the %ls started no player\n", i, launcherTurn ? L"launcher" : L"baseline");
+                fwprintf(stderr, L"run %d: the %ls started no player\n", i,
+                         launcherTurn ? L"launcher" : L"baseline");
             (launcherTurn ? a : b) = t;
             Sleep(kSettleMs);
         }
@@ -88,12 +91,13 @@ int wmain(int argc, wchar_t** argv)
     DestroyWindow(keepAlive);
     const size_t starts = ReadPlayerLog(log).size();
     if (starts != 2 * static_cast<size_t>(runs) + 2) {
-        fwprintf(stderr, L"expected %d player starts, the log has %u\n", 2 * runs + 2, unsigned(starts));
+        fwprintf(stderr, L"expected %d player starts, the log has %u\n", 2 * runs + 2,
+                 unsigned(starts));
         return 1;
     }
 
     const double a = Median(launcherTimes), b = Median(baselineTimes);
-    printf("%-44s %10.1f %10.1f %7.3f   <= 1.10   (%d pairs)\n", "Command line -t0, 4 tuners (median ms)", a * 1000,
-           b * 1000, a / b, runs);
+    printf("%-44s %10.1f %10.1f %7.3f   <= 1.10   (%d pairs)\n",
+           "Command line -t0, 4 tuners (median ms)", a * 1000, b * 1000, a / b, runs);
     return 0;
 }

@@ -28,7 +28,8 @@ bool Ready(HWND dialog, bool checkList)
     if (!checkList) return true;
     HWND list = GetDlgItem(dialog, IDC_DEVICE_LIST);
     DWORD_PTR count = 0;
-    return list && SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &count) &&
+    return list &&
+           SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 1000, &count) &&
            count == static_cast<DWORD_PTR>(kTuners);
 }
 
@@ -78,7 +79,8 @@ int wmain(int argc, wchar_t** argv)
     const std::wstring baselineFolder = baseline.substr(0, baseline.rfind(L'\\'));
 
     // Wine's desktop stays up for the whole run, as a real session's does.
-    HWND keepAlive = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND keepAlive = CreateWindowExW(0, L"STATIC", L"bench", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                     nullptr, nullptr);
     if (!InstallTuners(driver, {L"F4", L"0A", L"F4", L"0A"})) {
         fwprintf(stderr, L"installing the simulated tuners failed\n");
         return 1;
@@ -111,7 +113,7 @@ int wmain(int argc, wchar_t** argv)
     DestroyWindow(keepAlive);
 
     const double a = Median(launcherTimes), b = Median(baselineTimes);
-    printf("%-44s %10.1f %10.1f %7.3f   <= 1.15   (%d pairs)\n", "Start to window, 4 tuners (median ms)", a * 1000,
-           b * 1000, a / b, pairs);
+    printf("%-44s %10.1f %10.1f %7.3f   <= 1.15   (%d pairs)\n",
+           "Start to window, 4 tuners (median ms)", a * 1000, b * 1000, a / b, pairs);
     return 0;
 }

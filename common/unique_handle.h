@@ -16,7 +16,8 @@ struct UniqueHandle {
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
     UniqueHandle(UniqueHandle&& other) noexcept : handle(other.Release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    {
         if (this != &other) Reset(other.Release());
         return *this;
     }
@@ -29,7 +30,8 @@ struct UniqueHandle {
     // Gives up ownership without closing.
     Handle Release() { return std::exchange(handle, Traits::Invalid()); }
 
-    void Reset(Handle h = Traits::Invalid()) {
+    void Reset(Handle h = Traits::Invalid())
+    {
         if (Valid()) Traits::Close(handle);
         handle = h;
     }

@@ -11,11 +11,11 @@
 #include <vector>
 
 struct DeviceEntry {
-    int index = 0;            // member index in the interface enumeration; the player's "-o" number
-    int ordinal = 0;          // 0-based number among entries of the same type, in discovery order
+    int index = 0;                  // enumeration member index; the player's "-o" number
+    int ordinal = 0;                // 0-based number among entries of its type, in discovery order
     int type = TunerType::Unknown;  // a TunerType
-    std::wstring path;        // device interface path
-    int inUse = 0;            // 1 when a running player window names this entry's position
+    std::wstring path;              // device interface path
+    int inUse = 0;                  // 1 when a running player window names this entry's position
     HWND playerWindow = nullptr;
 };
 
@@ -27,8 +27,9 @@ extern DeviceList g_deviceList;
 // {5A56D255-E23A-4B4D-8C78-C265930B6C68}
 extern const GUID TunerInterfaceGuid;
 
-constexpr DWORD kIdentifyControlCode = 0x220020;  // FILE_DEVICE_UNKNOWN, function 8, buffered, any access
-constexpr DWORD kIdentifySize = 75;               // request and answer are both 75 bytes
+// FILE_DEVICE_UNKNOWN, function 8, buffered, any access.
+constexpr DWORD kIdentifyControlCode = 0x220020;
+constexpr DWORD kIdentifySize = 75;  // request and answer are both 75 bytes
 constexpr BYTE kModelByteWhite = 0xF4;
 constexpr BYTE kModelByteBlack = 0x0A;
 extern const BYTE IdentifyRequest[kIdentifySize];

@@ -64,7 +64,8 @@ void EnumerateDevices(DeviceList& list)
     for (DWORD memberIndex = 0;
          GetDevicePath(snapshot.Get(), TunerInterfaceGuid, memberIndex, path); ++memberIndex) {
         BYTE modelByte = 0;
-        if (!QueryModelByte(path, modelByte)) continue;  // the member index is consumed all the same
+        if (!QueryModelByte(path, modelByte))
+            continue;  // the member index is consumed all the same
 
         DeviceEntry entry;
         entry.index = static_cast<int>(memberIndex);
@@ -85,15 +86,14 @@ bool GetDevicePath(HDEVINFO snapshot, const GUID& interfaceClass, DWORD memberIn
         return false;
 
     DWORD requiredSize = 0;
-    SetupDiGetDeviceInterfaceDetailW(snapshot, &interfaceData, nullptr, 0, &requiredSize,
-                                     nullptr);
+    SetupDiGetDeviceInterfaceDetailW(snapshot, &interfaceData, nullptr, 0, &requiredSize, nullptr);
     if (requiredSize < sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W)) return false;
 
     std::vector<BYTE> buffer(requiredSize);
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(buffer.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    if (!SetupDiGetDeviceInterfaceDetailW(snapshot, &interfaceData, detail, requiredSize,
-                                          nullptr, nullptr))
+    if (!SetupDiGetDeviceInterfaceDetailW(snapshot, &interfaceData, detail, requiredSize, nullptr,
+                                          nullptr))
         return false;
 
     // Bounded by the buffer, in case a path ever comes back unterminated.
@@ -110,7 +110,8 @@ bool SendDeviceControl(HANDLE device, DWORD controlCode, const void* input, DWOR
     if (!event) return false;
 
     auto request = std::make_unique<RequestBuffers>();
-    request->input.assign(static_cast<const BYTE*>(input), static_cast<const BYTE*>(input) + inputSize);
+    request->input.assign(static_cast<const BYTE*>(input),
+                          static_cast<const BYTE*>(input) + inputSize);
     request->output.resize(outputSize);
     request->overlapped.hEvent = event.Get();
 

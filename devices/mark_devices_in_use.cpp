@@ -15,7 +15,8 @@ int AnnouncedPosition(HWND window)
     if (!GetWindowTextW(window, text, kPlayerWindowReadLimit) ||
         wcscmp(text, kPlayerWindowTitle) != 0)
         return -1;
-    if (!GetClassNameW(window, text, kPlayerWindowReadLimit) || wcscmp(text, kPlayerWindowClass) != 0)
+    if (!GetClassNameW(window, text, kPlayerWindowReadLimit) ||
+        wcscmp(text, kPlayerWindowClass) != 0)
         return -1;
 
     // The property holds a 32-bit value; in 64-bit processes only its low half counts.

@@ -13,7 +13,8 @@ constexpr const wchar_t* kDefaultPlayerFileName = L"FriioView.exe";
 constexpr const wchar_t* kPlayerWindowTitle = L"Friio HDTV Player";
 constexpr const wchar_t* kPlayerWindowClass = L"#32770";
 constexpr const wchar_t* kPlayerWindowProperty = L"B19E4999-E939-4ca7-A003-651ECB4112B8";
-constexpr int kPlayerWindowReadLimit = 32;  // characters read of title and class, terminator included
+// Characters read of title and class, terminator included.
+constexpr int kPlayerWindowReadLimit = 32;
 
 // How long a started player may take to become ready for input.
 constexpr unsigned long kPlayerReadyTimeoutMs = 10000;

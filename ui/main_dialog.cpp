@@ -27,9 +27,12 @@ const Column kColumns[] = {
 UINT TypeTextId(int type)
 {
     switch (type) {
-    case TunerType::Terrestrial: return IDS_TYPE_TERRESTRIAL;
-    case TunerType::Satellite: return IDS_TYPE_SATELLITE;
-    default: return IDS_TYPE_UNKNOWN;
+    case TunerType::Terrestrial:
+        return IDS_TYPE_TERRESTRIAL;
+    case TunerType::Satellite:
+        return IDS_TYPE_SATELLITE;
+    default:
+        return IDS_TYPE_UNKNOWN;
     }
 }
 
@@ -131,8 +134,9 @@ void FillDeviceListView(HWND listView)
 
 void LaunchSelected(HWND window)
 {
-    const int row = static_cast<int>(SendMessageW(GetDlgItem(window, IDC_DEVICE_LIST), LVM_GETNEXTITEM,
-                                                  static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const int row =
+        static_cast<int>(SendMessageW(GetDlgItem(window, IDC_DEVICE_LIST), LVM_GETNEXTITEM,
+                                      static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (row == -1) return;
     if (row >= 0 && static_cast<size_t>(row) < g_deviceList.size()) {
         const DeviceEntry& entry = g_deviceList[row];

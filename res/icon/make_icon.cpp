@@ -48,22 +48,22 @@ struct Look {
     double finTipBottomV;  // fin tip, lower corner
     double windowV;        // porthole centre
     double windowR;
-    double flameU;         // flame roots: +-flameU across the tail
-    double flameRootR;     // flame width at the root
+    double flameU;      // flame roots: +-flameU across the tail
+    double flameRootR;  // flame width at the root
     double flameLength;
-    double flameSplay;     // sideways drift of each flame's tip
-    double coreScale;      // yellow core relative to the flame
+    double flameSplay;  // sideways drift of each flame's tip
+    double coreScale;   // yellow core relative to the flame
 };
 
 const Look kLooks[] = {
-    {48, 3.0, 10.5, 38.0, 8.5, -15.5, 9.0, 0.0, -12.5, -21.5, 8.5, 6.0, 4.5, 4.2, 18.4, 2.0,
-     0.55},
+    {48, 3.0, 10.5, 38.0, 8.5, -15.5, 9.0, 0.0, -12.5, -21.5, 8.5, 6.0, 4.5, 4.2, 18.4, 2.0, 0.55},
     {32, 2.0, 7.5, 25.5, 5.5, -10.5, 6.0, 0.0, -8.5, -14.5, 5.5, 4.0, 3.0, 2.8, 12.3, 1.3, 0.5},
 };
 
 // The 24 and 16 pixel images, drawn by hand and symmetric about the
 // rocket's axis. B outline, b half-transparent outline, W body, G porthole,
 // O flame, Y flame core, . transparent.
+// clang-format off
 const char* const kPixels24[24] = {
     "........................",
     "........................",
@@ -109,11 +109,16 @@ const char* const kPixels16[16] = {
     "........B.......",
     "................",
 };
+// clang-format on
 
-double Len(double x, double y) { return std::sqrt(x * x + y * y); }
+double Len(double x, double y)
+{
+    return std::sqrt(x * x + y * y);
+}
 
 // Body: a tangent ogive nose on straight sides, cut flat at the tail.
-double BodyDistance(const Look& k, double u, double v) {
+double BodyDistance(const Look& k, double u, double v)
+{
     double a = std::fabs(u);
     double side;
     if (v > k.shoulderV) {
@@ -127,7 +132,8 @@ double BodyDistance(const Look& k, double u, double v) {
 }
 
 // Signed distance to a convex polygon given counter-clockwise.
-double ConvexDistance(const double (*pts)[2], int count, double u, double v) {
+double ConvexDistance(const double (*pts)[2], int count, double u, double v)
+{
     double inside = -1e9;
     double outside = 1e9;
     bool out = false;
@@ -147,7 +153,8 @@ double ConvexDistance(const double (*pts)[2], int count, double u, double v) {
 }
 
 // Both fins, mirrored: swept back from the body side to a tip beyond the tail.
-double FinDistance(const Look& k, double u, double v) {
+double FinDistance(const Look& k, double u, double v)
+{
     double a = std::fabs(u);
     double w = k.halfWidth - k.stroke;  // root hidden under the body's outline
     const double fin[4][2] = {
@@ -161,8 +168,9 @@ double FinDistance(const Look& k, double u, double v) {
 
 // A tapered capsule from a round root (radius r1 at a) to a point-like tip
 // (radius r2 at b): a flame tongue.
-double TaperDistance(double px, double py, double ax, double ay, double r1, double bx,
-                     double by, double r2) {
+double TaperDistance(double px, double py, double ax, double ay, double r1, double bx, double by,
+                     double r2)
+{
     // Work in a frame where a is the origin and b lies on the +y axis.
     double dx = bx - ax, dy = by - ay;
     double h = Len(dx, dy);
@@ -178,7 +186,8 @@ double TaperDistance(double px, double py, double ax, double ay, double r1, doub
     return qx * a + qy * b - r1;
 }
 
-double FlameDistance(const Look& k, double u, double v, double scale) {
+double FlameDistance(const Look& k, double u, double v, double scale)
+{
     double best = 1e9;
     for (int side = -1; side <= 1; side += 2) {
         double rootU = side * k.flameU;
@@ -197,7 +206,8 @@ struct Sample {
 };
 
 // Colour of one point in the rocket's frame, painted back to front.
-Sample Paint(const Look& k, double u, double v) {
+Sample Paint(const Look& k, double u, double v)
+{
     Sample s{{0, 0, 0}, 0.0};
     double flame = FlameDistance(k, u, v, 1.0);
     if (flame < 0) s = {FlameDistance(k, u, v, k.coreScale) < 0 ? kFlameCore : kFlame, 1.0};
@@ -215,7 +225,8 @@ Sample Paint(const Look& k, double u, double v) {
 }
 
 // Straight (not premultiplied) BGRA, top row first.
-std::vector<uint8_t> Render(const Look& k) {
+std::vector<uint8_t> Render(const Look& k)
+{
     const int kGrid = 16;
     std::vector<uint8_t> out(static_cast<size_t>(k.size) * k.size * 4);
     for (int y = 0; y < k.size; ++y) {
@@ -250,7 +261,8 @@ std::vector<uint8_t> Render(const Look& k) {
 }
 
 // A hand-drawn image as straight BGRA, top row first.
-std::vector<uint8_t> PixelArt(const char* const* rows, int size) {
+std::vector<uint8_t> PixelArt(const char* const* rows, int size)
+{
     std::vector<uint8_t> out;
     for (int y = 0; y < size; ++y) {
         const char* row = rows[y];
@@ -258,13 +270,28 @@ std::vector<uint8_t> PixelArt(const char* const* rows, int size) {
             Rgb c{0, 0, 0};
             int alpha = 255;
             switch (row[x]) {
-                case 'B': c = kOutline; break;
-                case 'b': c = kOutline; alpha = 128; break;
-                case 'W': c = kWhite; break;
-                case 'G': c = kGlass; break;
-                case 'O': c = kFlame; break;
-                case 'Y': c = kFlameCore; break;
-                default: alpha = 0; break;
+            case 'B':
+                c = kOutline;
+                break;
+            case 'b':
+                c = kOutline;
+                alpha = 128;
+                break;
+            case 'W':
+                c = kWhite;
+                break;
+            case 'G':
+                c = kGlass;
+                break;
+            case 'O':
+                c = kFlame;
+                break;
+            case 'Y':
+                c = kFlameCore;
+                break;
+            default:
+                alpha = 0;
+                break;
             }
             out.push_back(static_cast<uint8_t>(c.b));
             out.push_back(static_cast<uint8_t>(c.g));
@@ -275,19 +302,22 @@ std::vector<uint8_t> PixelArt(const char* const* rows, int size) {
     return out;
 }
 
-void Put16(std::vector<uint8_t>& f, unsigned v) {
+void Put16(std::vector<uint8_t>& f, unsigned v)
+{
     f.push_back(v & 0xff);
     f.push_back((v >> 8) & 0xff);
 }
 
-void Put32(std::vector<uint8_t>& f, uint32_t v) {
+void Put32(std::vector<uint8_t>& f, uint32_t v)
+{
     Put16(f, v & 0xffff);
     Put16(f, v >> 16);
 }
 
 // One icon image: BITMAPINFOHEADER (height doubled for the mask), the
 // bottom-up BGRA pixels, then the 1-bit AND mask (set where transparent).
-std::vector<uint8_t> IconImage(int size, const std::vector<uint8_t>& bgra) {
+std::vector<uint8_t> IconImage(int size, const std::vector<uint8_t>& bgra)
+{
     const int maskStride = ((size + 31) / 32) * 4;
     const uint32_t pixelBytes = static_cast<uint32_t>(size) * size * 4;
     const uint32_t maskBytes = static_cast<uint32_t>(maskStride) * size;
@@ -310,7 +340,8 @@ std::vector<uint8_t> IconImage(int size, const std::vector<uint8_t>& bgra) {
     for (int y = size - 1; y >= 0; --y) {
         std::vector<uint8_t> bits(maskStride, 0);
         for (int x = 0; x < size; ++x) {
-            if (bgra[(static_cast<size_t>(y) * size + x) * 4 + 3] == 0) bits[x / 8] |= 0x80 >> (x % 8);
+            if (bgra[(static_cast<size_t>(y) * size + x) * 4 + 3] == 0)
+                bits[x / 8] |= 0x80 >> (x % 8);
         }
         f.insert(f.end(), bits.begin(), bits.end());
     }
@@ -319,7 +350,8 @@ std::vector<uint8_t> IconImage(int size, const std::vector<uint8_t>& bgra) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const char* path = argc > 1 ? argv[1] : "Zentrobe.ico";
     // Largest first: the order the images appear in the icon group.
     std::vector<int> sizes;

@@ -6,19 +6,19 @@
 #include <vector>
 
 // Environment variables the substitute player reads (it inherits the launcher's).
-constexpr wchar_t kPlayerLogVariable[] = L"SUBPLAYER_LOG";                 // log file path
+constexpr wchar_t kPlayerLogVariable[] = L"SUBPLAYER_LOG";                    // log file path
 constexpr wchar_t kPlayerReadyDelayVariable[] = L"SUBPLAYER_READY_DELAY_MS";  // ms, or "never"
-constexpr wchar_t kPlayerLifetimeVariable[] = L"SUBPLAYER_LIFETIME_MS";    // ms, 0 = until closed
-constexpr wchar_t kPlayerPositionVariable[] = L"SUBPLAYER_POSITION";       // integer, or "none"
+constexpr wchar_t kPlayerLifetimeVariable[] = L"SUBPLAYER_LIFETIME_MS";  // ms, 0 = until closed
+constexpr wchar_t kPlayerPositionVariable[] = L"SUBPLAYER_POSITION";     // integer, or "none"
 
 // Exit code of a player whose environment holds a value it cannot parse.
 constexpr unsigned long kPlayerExitBadSetting = 2;
 
 struct PlayerStart {
-  std::wstring commandLine;       // GetCommandLineW, as received
-  std::wstring workingDirectory;  // GetCurrentDirectoryW
-  unsigned long processId;
-  unsigned long long startTime;   // UTC FILETIME
+    std::wstring commandLine;       // GetCommandLineW, as received
+    std::wstring workingDirectory;  // GetCurrentDirectoryW
+    unsigned long processId;
+    unsigned long long startTime;  // UTC FILETIME
 };
 
 // All records in the log, oldest first. A missing file gives none; an unreadable

@@ -25,9 +25,33 @@ std::vector<std::string> Printable(const ArgumentList& arguments)
 std::wstring RandomPiece(std::mt19937& random)
 {
     static const wchar_t* const kPieces[] = {
-        L" ", L"  ", L"\t", L"\"", L"\"\"", L"\"\"\"", L"\\", L"\\\\", L"\\\"", L"\\\\\"", L"a", L"-t0",
-        L"-s1", L"x y", L"\u30c6\u30ec\u30d3", L"\u653e\u9001", L"\U0001F4FA", L"\U0001F680", L"\u3000",
-        L"\xD83D", L"=", L"'", L"\r", L"\n", L"\x0b", L"%PATH%", L"^&|<>",
+        L" ",
+        L"  ",
+        L"\t",
+        L"\"",
+        L"\"\"",
+        L"\"\"\"",
+        L"\\",
+        L"\\\\",
+        L"\\\"",
+        L"\\\\\"",
+        L"a",
+        L"-t0",
+        L"-s1",
+        L"x y",
+        L"\u30c6\u30ec\u30d3",
+        L"\u653e\u9001",
+        L"\U0001F4FA",
+        L"\U0001F680",
+        L"\u3000",
+        L"\xD83D",
+        L"=",
+        L"'",
+        L"\r",
+        L"\n",
+        L"\x0b",
+        L"%PATH%",
+        L"^&|<>",
     };
     return kPieces[random() % (sizeof(kPieces) / sizeof(kPieces[0]))];
 }
@@ -78,16 +102,22 @@ TEST(HostileCommandLine, ExtremeLinesSplitAsExpected)
         ArgumentList expected;
     } cases[] = {
         {"2,000 arguments", L"-t0" + manyText, many},
-        {"one argument of 32,000 characters", L"-t0 " + std::wstring(32000, L'x'), {L"-t0", std::wstring(32000, L'x')}},
-        {"a selector of 32,000 characters", L"-t" + std::wstring(31998, L'9'), {L"-t" + std::wstring(31998, L'9')}},
-        {"1,000 empty quoted arguments", L"-t0" + quotedEmpties, [] {
+        {"one argument of 32,000 characters",
+         L"-t0 " + std::wstring(32000, L'x'),
+         {L"-t0", std::wstring(32000, L'x')}},
+        {"a selector of 32,000 characters",
+         L"-t" + std::wstring(31998, L'9'),
+         {L"-t" + std::wstring(31998, L'9')}},
+        {"1,000 empty quoted arguments", L"-t0" + quotedEmpties,
+         [] {
              ArgumentList a = {L"-t0"};
              a.resize(1001);
              return a;
          }()},
         {"32,000 blanks after the selector", L"-t0" + std::wstring(32000, L' '), {L"-t0"}},
         {"32,000 quotes", L"-t0 " + std::wstring(32000, L'"'), {}},
-        {"32,000 backslashes then a quote", L"-t0 " + std::wstring(32000, L'\\') + L"\"x",
+        {"32,000 backslashes then a quote",
+         L"-t0 " + std::wstring(32000, L'\\') + L"\"x",
          {L"-t0", std::wstring(16000, L'\\') + L"x"}},
     };
     for (const Case& c : cases) {
@@ -112,7 +142,7 @@ TEST(HostileCommandLine, SelectorsOutOfRangeSelectNoRealTuner)
         {L"-t\"0\"", true},
         {L"-t\U0001F4FA", true},
         {L"-\U0001F4FA0", false},
-        {std::wstring(L"-t\0" L"0", 4), true},
+        {std::wstring{L'-', L't', L'\0', L'0'}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.argument.substr(0, 20)));
@@ -121,7 +151,8 @@ TEST(HostileCommandLine, SelectorsOutOfRangeSelectNoRealTuner)
         if (c.selects) {
             EXPECT_EQ(type, TunerType::Terrestrial);
             // Whatever the number reads as, it is one of a few tuners or none.
-            EXPECT_TRUE(ordinal == 0 || ordinal == 1 || ordinal == INT_MAX || ordinal == INT_MIN) << ordinal;
+            EXPECT_TRUE(ordinal == 0 || ordinal == 1 || ordinal == INT_MAX || ordinal == INT_MIN)
+                << ordinal;
         }
     }
 }

@@ -37,12 +37,14 @@ TEST(TunerSelector, ParsesPrefixAndNumberLikeTheStandardLibrary)
         {L"--t0", false, 0, 0},
         {L"", false, 0, 0},
         {L"C:\\Zentrobe\\Zentrobe.exe", false, 0, 0},
-        {L"-s\u3000" L"1", true, TunerType::Satellite, 1},  // wcstol skips any white space
+        // "1" after an ideographic space: wcstol skips any white space.
+        {L"-s\u3000\u0031", true, TunerType::Satellite, 1},
     };
     for (const SelectorCase& c : cases) {
         int type = -7, ordinal = -7;
         const bool selects = ParseTunerSelector(c.argument, type, ordinal);
-        SCOPED_TRACE(testing::Message() << "argument " << std::string(c.argument, c.argument + wcslen(c.argument)));
+        SCOPED_TRACE(testing::Message()
+                     << "argument " << std::string(c.argument, c.argument + wcslen(c.argument)));
         EXPECT_EQ(selects, c.selects);
         if (selects && c.selects) {
             EXPECT_EQ(type, c.type);
@@ -54,14 +56,35 @@ TEST(TunerSelector, ParsesPrefixAndNumberLikeTheStandardLibrary)
 TEST(SplitCommandLine, AgreesWithThePlatformSplitter)
 {
     const wchar_t* cases[] = {
-        L"-t0", L"-s1 x", L"-t0 x y", L"-t0  x\ty ", L"\"-t 1\"", L"\"-t 1\"x y", L"\"-t0",
-        L"-t0 \"a b\" c", L"-t0 a\\b c\\\\", L"-t0 \\\"x\\\"", L"-t0 \\\\\"x y\\\\\"",
-        L"-t0 \"\"", L"-t0 \"\"\"", L"-t0 \"\"\"\"", L"-t0 \"a\"\"b\"", L"-t0 \"a\"\"\"b c\" d",
-        L"-t0 a\"b c\"d e", L"-t0 \"unterminated arg", L"a\\\"b -t0", L"-t0\tx", L"-t0\u3000x y",
-        L"-t0 \u30c6\u30ec\u30d3 \"\u653e \u9001\"", L"/t0", L" -t0", L"\t-t0",
+        L"-t0",
+        L"-s1 x",
+        L"-t0 x y",
+        L"-t0  x\ty ",
+        L"\"-t 1\"",
+        L"\"-t 1\"x y",
+        L"\"-t0",
+        L"-t0 \"a b\" c",
+        L"-t0 a\\b c\\\\",
+        L"-t0 \\\"x\\\"",
+        L"-t0 \\\\\"x y\\\\\"",
+        L"-t0 \"\"",
+        L"-t0 \"\"\"",
+        L"-t0 \"\"\"\"",
+        L"-t0 \"a\"\"b\"",
+        L"-t0 \"a\"\"\"b c\" d",
+        L"-t0 a\"b c\"d e",
+        L"-t0 \"unterminated arg",
+        L"a\\\"b -t0",
+        L"-t0\tx",
+        L"-t0\u3000x y",
+        L"-t0 \u30c6\u30ec\u30d3 \"\u653e \u9001\"",
+        L"/t0",
+        L" -t0",
+        L"\t-t0",
     };
     for (const wchar_t* commandLine : cases) {
-        const ArgumentList ours = SplitCommandLine(commandLine), platform = PlatformSplit(commandLine);
+        const ArgumentList ours = SplitCommandLine(commandLine),
+                           platform = PlatformSplit(commandLine);
         std::vector<std::string> a, b;
         for (const std::wstring& x : ours) a.push_back(Narrow(x));
         for (const std::wstring& x : platform) b.push_back(Narrow(x));
@@ -96,7 +119,8 @@ TEST(CommandLineArguments, OptionThenExtraParametersThenFurtherArgumentsTrimmed)
         {12, L"\"q r\"", {L"-t0", L"\"z\""}, L"-o 12 \"q r\" \"z\""},
     };
     for (const ArgumentCase& c : cases) {
-        EXPECT_EQ(BuildCommandLineArguments(c.index, c.extra, c.arguments), std::wstring(c.expected));
+        EXPECT_EQ(BuildCommandLineArguments(c.index, c.extra, c.arguments),
+                  std::wstring(c.expected));
     }
 }
 
@@ -109,9 +133,10 @@ protected:
         log = folder + L"\\player.log";
         g_launcherSettings = LauncherSettings{PlayerExe(), PlayerExe(), L"", L""};
         // White, Black, White (in use), gap, Unknown, Black
-        g_deviceList = {MakeEntry(0, 0, TunerType::Terrestrial), MakeEntry(1, 0, TunerType::Satellite),
-                        MakeEntry(2, 1, TunerType::Terrestrial, 1), MakeEntry(4, 0, TunerType::Unknown),
-                        MakeEntry(5, 1, TunerType::Satellite)};
+        g_deviceList = {MakeEntry(0, 0, TunerType::Terrestrial),
+                        MakeEntry(1, 0, TunerType::Satellite),
+                        MakeEntry(2, 1, TunerType::Terrestrial, 1),
+                        MakeEntry(4, 0, TunerType::Unknown), MakeEntry(5, 1, TunerType::Satellite)};
     }
     void TearDown() override
     {

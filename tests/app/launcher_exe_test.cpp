@@ -29,13 +29,16 @@ TEST(CommandLineExe, LaunchesTheSelectedTuner)
         {"-t0 x y", "", L"-t0 x y", L"-o 0  x y"},
         {"-t0 x y with whiteParam", "[White]\r\nParam=-a\r\n", L"-t0 x y", L"-o 0 -a x y"},
         {"second Black past a White and a gap", "", L"-s1 x", L"-o 4  x"},
-        {"blackParam for Black", "[Black]\r\nParam=-b\r\n[White]\r\nParam=-a\r\n", L"-s0", L"-o 1 -b"},
+        {"blackParam for Black", "[Black]\r\nParam=-b\r\n[White]\r\nParam=-a\r\n", L"-s0",
+         L"-o 1 -b"},
         {"-t01", "", L"-t01", L"-o 3"},
         {"-tx reads as 0", "", L"-tx", L"-o 0"},
         {"one quoted argument \"-t 1\"", "", L"\"-t 1\"", L"-o 3"},
         {"an argument with a blank arrives split", "", L"-t0 \"a b\" c", L"-o 0  a b c"},
-        {"trailing blanks of whiteParam trimmed", "[White]\r\nParam=\"-a  \"\r\n", L"-t0", L"-o 0 -a"},
-        {"...but kept before further arguments", "[White]\r\nParam=\"-a  \"\r\n", L"-t0 x", L"-o 0 -a   x"},
+        {"trailing blanks of whiteParam trimmed", "[White]\r\nParam=\"-a  \"\r\n", L"-t0",
+         L"-o 0 -a"},
+        {"...but kept before further arguments", "[White]\r\nParam=\"-a  \"\r\n", L"-t0 x",
+         L"-o 0 -a   x"},
     };
     for (const LaunchCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -86,8 +89,9 @@ TEST(RunSequenceExe, AStartWithoutArgumentsShowsTheWindowAndWritesDefaults)
     ASSERT_TRUE(run.process.finished) << Describe(run);
     EXPECT_TRUE(run.windowShown);
     EXPECT_EQ(run.process.exitCode, 0u);
-    const std::wstring expected = L"[Black]\r\nPath=" + launcher.player + L"\r\nParam=\r\n[White]\r\nPath=" +
-                                  launcher.player + L"\r\nParam=\r\n";
+    const std::wstring expected = L"[Black]\r\nPath=" + launcher.player +
+                                  L"\r\nParam=\r\n[White]\r\nPath=" + launcher.player +
+                                  L"\r\nParam=\r\n";
     EXPECT_EQ(Narrow(ReadFileText(launcher.settings)), Narrow(expected));
 }
 
@@ -134,7 +138,8 @@ TEST(CommandLineExe, ExtremeCommandLinesLaunchTheRightTunerWithEveryArgument)
     InstallSimulatedTuners({L"F4", L"0A"});
     const LauncherFolder probe = PrepareLauncherFolder(L"hostile_cmdline");
     const BuiltLine near32k = BuildLine(probe, 32000);
-    const BuiltLine atLimit = BuildLine(probe, kCommandLineLimit - 300);  // the player's line still fits
+    const BuiltLine atLimit =
+        BuildLine(probe, kCommandLineLimit - 300);  // the player's line still fits
 
     std::wstring twoThousand = L"-t0", twoThousandExpected;
     for (int i = 0; i < 2000; ++i) {
@@ -151,18 +156,22 @@ TEST(CommandLineExe, ExtremeCommandLinesLaunchTheRightTunerWithEveryArgument)
         std::wstring expected;
     } cases[] = {
         {"32,000-character command line", L"", near32k.arguments, L"-o 0  " + near32k.expectedTail},
-        {"command line 300 short of the limit", L"", atLimit.arguments, L"-o 0  " + atLimit.expectedTail},
+        {"command line 300 short of the limit", L"", atLimit.arguments,
+         L"-o 0  " + atLimit.expectedTail},
         {"2,000 arguments", L"", twoThousand, L"-o 0  " + twoThousandExpected},
         {"empty quoted arguments", L"", L"-t0 \"\" \"\" x \"\"", L"-o 0    x"},
         {"embedded quotes", L"", L"-t0 a\\\"b \"c\\\"d\" \\\\\"e f\"", L"-o 0  a\"b c\"d \\e f"},
         {"Japanese and surrogate pairs in whiteParam and arguments", japaneseParam,
-         L"-t0 \u30c6\u30ec\u30d3 \U0001F680", L"-o 0 " + japaneseParam + L" \u30c6\u30ec\u30d3 \U0001F680"},
+         L"-t0 \u30c6\u30ec\u30d3 \U0001F680",
+         L"-o 0 " + japaneseParam + L" \u30c6\u30ec\u30d3 \U0001F680"},
         {"quoted selector with a surrogate pair", L"", L"\"-s0\" \U00020B9F", L"-o 1  \U00020B9F"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const LauncherFolder launcher = PrepareLauncherFolder(L"hostile_cmdline");
-        if (!c.whiteParam.empty()) WriteFileBytes(launcher.settings, Utf16File(L"[White]\r\nParam=" + c.whiteParam + L"\r\n"));
+        if (!c.whiteParam.empty())
+            WriteFileBytes(launcher.settings,
+                           Utf16File(L"[White]\r\nParam=" + c.whiteParam + L"\r\n"));
         const LauncherRun run = RunLauncherExe(launcher, c.arguments);
         ASSERT_TRUE(run.process.started);
         ASSERT_TRUE(run.process.finished) << Describe(run);
@@ -187,7 +196,8 @@ TEST(CommandLineExe, ExtremeCommandLinesThatSelectNothingShowTheWindow)
         {"an empty quoted first argument", L"\"\" -t0"},
         {"a 32,000-character first argument", std::wstring(32000, L'x')},
         {"a selector of 30,000 nines", L"-t" + std::wstring(30000, L'9')},
-        {"2,000 empty quoted arguments", [] {
+        {"2,000 empty quoted arguments",
+         [] {
              std::wstring s;
              for (int i = 0; i < 2000; ++i) s += L"\"\" ";
              return s;

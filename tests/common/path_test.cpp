@@ -11,10 +11,27 @@ namespace {
 TEST(RemoveFileSpec, AgreesWithThePlatform)
 {
     const wchar_t* cases[] = {
-        L"D:\\TV\\FriioView.exe", L"C:\\Zentrobe.exe", L"C:\\", L"C:", L"C:x.exe", L"FriioView.exe", L"",
-        L"\\x.exe", L"\\", L"\\\\server\\share\\x.exe", L"\\\\server\\share", L"\\\\server", L"\\\\",
-        L"\\\\?\\C:\\TV\\x.exe", L"D:\\a b\\c d\\e f.exe", L"D:\\TV\\", L"D:/TV/x.exe", L"D:\\テレビ\\再生.exe",
-        L"a\\b", L"C::x", L"C:\\a:b\\c",
+        L"D:\\TV\\FriioView.exe",
+        L"C:\\Zentrobe.exe",
+        L"C:\\",
+        L"C:",
+        L"C:x.exe",
+        L"FriioView.exe",
+        L"",
+        L"\\x.exe",
+        L"\\",
+        L"\\\\server\\share\\x.exe",
+        L"\\\\server\\share",
+        L"\\\\server",
+        L"\\\\",
+        L"\\\\?\\C:\\TV\\x.exe",
+        L"D:\\a b\\c d\\e f.exe",
+        L"D:\\TV\\",
+        L"D:/TV/x.exe",
+        L"D:\\テレビ\\再生.exe",
+        L"a\\b",
+        L"C::x",
+        L"C:\\a:b\\c",
     };
     for (const wchar_t* path : cases) {
         WCHAR buffer[MAX_PATH + 1];

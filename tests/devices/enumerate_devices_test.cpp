@@ -42,8 +42,12 @@ TEST(EnumerateDevices, ListsTheTunersThatAnswer)
         {"an open refused between two Whites", {L"F4", L"refuse", L"F4"}, {{0, 0, W}, {2, 1, W}}},
         {"a 74-byte answer", {L"short", L"F4", L"0A"}, {{1, 0, W}, {2, 0, B}}},
         {"a failed request", {L"0A", L"fail", L"0A"}, {{0, 0, B}, {2, 1, B}}},
-        {"answers that come later", {L"late:F4:300", L"late:0A:50", L"F4"}, {{0, 0, W}, {1, 0, B}, {2, 1, W}}},
-        {"unknown models count on their own", {L"00", L"F4", L"7E", L"0A"}, {{0, 0, U}, {1, 0, W}, {2, 1, U}, {3, 0, B}}},
+        {"answers that come later",
+         {L"late:F4:300", L"late:0A:50", L"F4"},
+         {{0, 0, W}, {1, 0, B}, {2, 1, W}}},
+        {"unknown models count on their own",
+         {L"00", L"F4", L"7E", L"0A"},
+         {{0, 0, U}, {1, 0, W}, {2, 1, U}, {3, 0, B}}},
         {"nothing answers", {L"refuse", L"short", L"fail"}, {}},
     };
     for (const Case& c : cases) {
@@ -99,7 +103,8 @@ TEST(EnumerateDevices, ALateCompletionAfterGivingUpCorruptsNothing)
     // Churn the heap while the abandoned request is still due, then check it.
     std::vector<std::vector<unsigned char>> blocks;
     for (int round = 0; round < 40; ++round) {
-        for (int i = 0; i < 200; ++i) blocks.emplace_back(75 + (i % 5) * 8, static_cast<unsigned char>(0x5A));
+        for (int i = 0; i < 200; ++i)
+            blocks.emplace_back(75 + (i % 5) * 8, static_cast<unsigned char>(0x5A));
         Sleep(50);
         for (const auto& block : blocks)
             for (unsigned char b : block) ASSERT_EQ(b, 0x5A);
@@ -127,8 +132,8 @@ TEST(SendDeviceControl, PendingRequestReportsTheBytesOnCompletion)
     ASSERT_TRUE(device.Valid());
     BYTE answer[kIdentifySize] = {};
     DWORD bytes = 1234;
-    EXPECT_TRUE(SendDeviceControl(device.Get(), kIdentifyControlCode, IdentifyRequest, kIdentifySize, answer,
-                                  kIdentifySize, bytes));
+    EXPECT_TRUE(SendDeviceControl(device.Get(), kIdentifyControlCode, IdentifyRequest,
+                                  kIdentifySize, answer, kIdentifySize, bytes));
     EXPECT_EQ(bytes, kIdentifySize);
     EXPECT_EQ(answer[kIdentifySize - 1], kModelByteBlack);
 
@@ -136,8 +141,8 @@ TEST(SendDeviceControl, PendingRequestReportsTheBytesOnCompletion)
     BYTE wrongRequest[kIdentifySize];
     memcpy(wrongRequest, IdentifyRequest, kIdentifySize);
     wrongRequest[0] ^= 1;
-    EXPECT_FALSE(SendDeviceControl(device.Get(), kIdentifyControlCode, wrongRequest, kIdentifySize, answer,
-                                   kIdentifySize, bytes));
+    EXPECT_FALSE(SendDeviceControl(device.Get(), kIdentifyControlCode, wrongRequest, kIdentifySize,
+                                   answer, kIdentifySize, bytes));
 }
 
 TEST(TunerTypeFromModelByte, OnlyTheTwoModelBytesNameAModel)

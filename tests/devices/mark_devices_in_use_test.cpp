@@ -11,11 +11,13 @@
 namespace {
 
 struct TestWindow {
-    TestWindow(const wchar_t* className, const std::wstring& title, bool withProperty, INT_PTR value)
+    TestWindow(const wchar_t* className, const std::wstring& title, bool withProperty,
+               INT_PTR value)
     {
-        window = CreateWindowExW(0, className, title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-        if (window && withProperty) SetPropW(window, kPlayerWindowProperty, reinterpret_cast<HANDLE>(value));
+        window = CreateWindowExW(0, className, title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (window && withProperty)
+            SetPropW(window, kPlayerWindowProperty, reinterpret_cast<HANDLE>(value));
     }
     ~TestWindow()
     {
@@ -84,11 +86,26 @@ TEST_F(MarkDevicesInUseTest, OnlyExactPlayerWindowsWithANegativeValueMark)
         {"another class", L"STATIC", kTitle, true, -1, {0, 0, 0}},
         {"title in other case", kDialog, L"friio HDTV Player", true, -1, {0, 0, 0}},
         {"title with a trailing blank", kDialog, std::wstring(kTitle) + L" ", true, -1, {0, 0, 0}},
-        {"title of 32 characters", kDialog, std::wstring(kTitle) + L"               ", true, -1, {0, 0, 0}},
-        {"title cut at 31 would differ", kDialog, std::wstring(kTitle) + std::wstring(20, L'x'), true, -1, {0, 0, 0}},
+        {"title of 32 characters",
+         kDialog,
+         std::wstring(kTitle) + L"               ",
+         true,
+         -1,
+         {0, 0, 0}},
+        {"title cut at 31 would differ",
+         kDialog,
+         std::wstring(kTitle) + std::wstring(20, L'x'),
+         true,
+         -1,
+         {0, 0, 0}},
 #ifdef _WIN64
         // Only the low 32 bits of the property count in a 64-bit process.
-        {"high bits ignored", kDialog, kTitle, true, static_cast<INT_PTR>(0x700000000LL) | 0xFFFFFFFELL, {0, 1, 0}},
+        {"high bits ignored",
+         kDialog,
+         kTitle,
+         true,
+         static_cast<INT_PTR>(0x700000000LL) | 0xFFFFFFFELL,
+         {0, 1, 0}},
 #endif
     };
     for (const Case& c : cases) {
@@ -98,7 +115,8 @@ TEST_F(MarkDevicesInUseTest, OnlyExactPlayerWindowsWithANegativeValueMark)
         DeviceList list = ThreeEntries();
         MarkDevicesInUse(list);
         EXPECT_EQ(Marks(list), c.marks);
-        for (const DeviceEntry& e : list) EXPECT_EQ(e.playerWindow, e.inUse ? player.window : nullptr);
+        for (const DeviceEntry& e : list)
+            EXPECT_EQ(e.playerWindow, e.inUse ? player.window : nullptr);
     }
 }
 

@@ -19,7 +19,8 @@ TEST(PlayerLaunchExe, APathWithBlanksStartsInItsOwnFolder)
     CopyFileW(PlayerExe().c_str(), playerPath.c_str(), FALSE);
     // Written as UTF-16 so the path survives whatever the ANSI code page is.
     const std::wstring ini = L"\uFEFF[Black]\r\nPath=" + playerPath + L"\r\n";
-    WriteFileBytes(launcher.settings, std::string(reinterpret_cast<const char*>(ini.data()), ini.size() * 2));
+    WriteFileBytes(launcher.settings,
+                   std::string(reinterpret_cast<const char*>(ini.data()), ini.size() * 2));
 
     const LauncherRun run = RunLauncherExe(launcher, L"-s0 --x");
     EXPECT_EQ(run.process.exitCode, 0u);
@@ -63,7 +64,8 @@ TEST(PlayerLaunchExe, APlayerThatNeverGetsReadyIsWaitedForTenSeconds)
 // The launcher's own line fits, the player's (longer path, option and extra
 // parameters in front) does not: starting it fails on Windows, and the
 // launcher ends quietly either way.
-void RunWithAPlayerLineOverTheLimit(const LauncherFolder& launcher, LauncherRun& run, std::vector<PlayerStart>& starts)
+void RunWithAPlayerLineOverTheLimit(const LauncherFolder& launcher, LauncherRun& run,
+                                    std::vector<PlayerStart>& starts)
 {
     InstallSimulatedTuners({L"F4"});
     const std::wstring whiteParam(259, L'w');
@@ -100,7 +102,8 @@ TEST(PlayerLaunchExe, ACommandLineOverTheLimitStartsNoPlayer)
     LauncherRun run;
     std::vector<PlayerStart> starts;
     RunWithAPlayerLineOverTheLimit(launcher, run, starts);
-    EXPECT_TRUE(starts.empty()) << "a player started with " << starts.at(0).commandLine.size() << " characters";
+    EXPECT_TRUE(starts.empty()) << "a player started with " << starts.at(0).commandLine.size()
+                                << " characters";
 }
 
 // The player is deleted while the window is open; Launch then starts nothing,

@@ -23,7 +23,8 @@ constexpr DWORD kFixedInfoSignature = 0xFEEF04BD;
 
 // Only system DLLs that every supported Windows has; a MinGW runtime DLL here
 // means the exe would not start on a clean machine.
-const wchar_t* const kAllowedDlls[] = {L"KERNEL32.DLL", L"USER32.DLL", L"SETUPAPI.DLL", L"MSVCRT.DLL"};
+const wchar_t* const kAllowedDlls[] = {L"KERNEL32.DLL", L"USER32.DLL", L"SETUPAPI.DLL",
+                                       L"MSVCRT.DLL"};
 
 struct ReleaseExe {
     const char* name;      // folder in the release zip
@@ -39,7 +40,10 @@ const ReleaseExe kReleaseExes[] = {
 };
 
 // Test names and messages show the zip folder, not the bytes of the record.
-void PrintTo(const ReleaseExe& exe, std::ostream* out) { *out << exe.name; }
+void PrintTo(const ReleaseExe& exe, std::ostream* out)
+{
+    *out << exe.name;
+}
 
 std::wstring Upper(std::wstring s)
 {
@@ -87,7 +91,8 @@ struct PeFile {
     {
         for (const Section& s : sections) {
             const uint32_t size = s.virtualSize ? s.virtualSize : s.rawSize;
-            if (rva >= s.virtualAddress && rva < s.virtualAddress + size && rva - s.virtualAddress < s.rawSize)
+            if (rva >= s.virtualAddress && rva < s.virtualAddress + size &&
+                rva - s.virtualAddress < s.rawSize)
                 return s.rawOffset + (rva - s.virtualAddress);
         }
         if (error.empty()) error = "address " + std::to_string(rva) + " lies in no section";
@@ -142,17 +147,20 @@ PeFile ParsePe(std::string bytes)
         const size_t s = sectionTable + 40 * i;
         std::string name = s + 8 <= pe.bytes.size() ? pe.bytes.substr(s, 8) : std::string();
         name = name.substr(0, name.find('\0'));
-        pe.sections.push_back({name, pe.U32(s + 12), pe.U32(s + 8), pe.U32(s + 20), pe.U32(s + 16)});
+        pe.sections.push_back(
+            {name, pe.U32(s + 12), pe.U32(s + 8), pe.U32(s + 20), pe.U32(s + 16)});
     }
     return pe;
 }
 
 // Names of the DLLs a descriptor table lists: ordinary imports (20-byte
 // descriptors, name at +12) or delay-load imports (32 bytes, name at +4).
-std::vector<std::wstring> ImportedDlls(PeFile& pe, size_t directory, size_t entrySize, size_t nameAt)
+std::vector<std::wstring> ImportedDlls(PeFile& pe, size_t directory, size_t entrySize,
+                                       size_t nameAt)
 {
     std::vector<std::wstring> names;
-    if (pe.directories.size() <= directory || pe.directories[directory].VirtualAddress == 0) return names;
+    if (pe.directories.size() <= directory || pe.directories[directory].VirtualAddress == 0)
+        return names;
     size_t at = pe.OffsetOf(pe.directories[directory].VirtualAddress);
     for (int guard = 0; pe.error.empty() && guard < 64; ++guard, at += entrySize) {
         const uint32_t nameRva = pe.U32(at + nameAt);
@@ -167,14 +175,15 @@ protected:
     void SetUp() override
     {
         const ReleaseExe& exe = GetParam();
-        ASSERT_STRNE(exe.unixPath, "")
-            << "configure the tests with -DZENTROBE_RELEASE_EXE_X64=... and -DZENTROBE_RELEASE_EXE_X86=... "
-               "(scripts/lib.sh's build_everything does)";
+        ASSERT_STRNE(exe.unixPath, "") << "configure the tests with -DZENTROBE_RELEASE_EXE_X64=... "
+                                          "and -DZENTROBE_RELEASE_EXE_X86=... "
+                                          "(scripts/lib.sh's build_everything does)";
         path = WinePath(exe.unixPath);
-        ASSERT_TRUE(FileExists(path)) << "the " << exe.name << " release exe is missing: " << exe.unixPath
-                                      << " (build it: configure_and_build <root> build/"
-                                      << (exe.machine == IMAGE_FILE_MACHINE_AMD64 ? "x86_64 x86_64" : "i686 i686")
-                                      << " win32)";
+        ASSERT_TRUE(FileExists(path))
+            << "the " << exe.name << " release exe is missing: " << exe.unixPath
+            << " (build it: configure_and_build <root> build/"
+            << (exe.machine == IMAGE_FILE_MACHINE_AMD64 ? "x86_64 x86_64" : "i686 i686")
+            << " win32)";
         pe = ParsePe(ReadFileBytes(path));
         ASSERT_EQ(pe.error, "") << exe.unixPath;
     }
@@ -220,7 +229,8 @@ TEST_P(ReleaseExeTest, HasVersionOneAndTheManifest)
     HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr) << "LoadLibraryExW failed: " << GetLastError();
 
-    EXPECT_NE(FindResourceExW(module, RT_MANIFEST, MAKEINTRESOURCEW(1), kJapanese), nullptr) << "no manifest 1";
+    EXPECT_NE(FindResourceExW(module, RT_MANIFEST, MAKEINTRESOURCEW(1), kJapanese), nullptr)
+        << "no manifest 1";
 
     HRSRC info = FindResourceExW(module, RT_VERSION, MAKEINTRESOURCEW(VS_VERSION_INFO), kJapanese);
     EXPECT_NE(info, nullptr) << "no version record";
@@ -251,6 +261,8 @@ TEST_P(ReleaseExeTest, HasVersionOneAndTheManifest)
 }
 
 INSTANTIATE_TEST_SUITE_P(Shipped, ReleaseExeTest, ::testing::ValuesIn(kReleaseExes),
-                         [](const ::testing::TestParamInfo<ReleaseExe>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<ReleaseExe>& info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace

@@ -30,7 +30,8 @@ HMODULE g_exe = nullptr;
 DWORD g_loadError = 0;
 
 // The resource (type, id) in Japanese, or an empty blob.
-Blob FindBlob(LPCWSTR type, WORD id) {
+Blob FindBlob(LPCWSTR type, WORD id)
+{
     HRSRC info = FindResourceExW(g_exe, type, MAKEINTRESOURCEW(id), kJapanese);
     if (!info) return {};
     HGLOBAL loaded = LoadResource(g_exe, info);
@@ -38,7 +39,8 @@ Blob FindBlob(LPCWSTR type, WORD id) {
     return {static_cast<const uint8_t*>(LockResource(loaded)), SizeofResource(g_exe, info)};
 }
 
-std::wstring Upper(std::wstring s) {
+std::wstring Upper(std::wstring s)
+{
     for (auto& c : s) c = static_cast<wchar_t>(std::towupper(c));
     return s;
 }
@@ -51,24 +53,28 @@ struct Reader {
     size_t pos = 0;
     bool overrun = false;
 
-    bool Has(size_t n) {
+    bool Has(size_t n)
+    {
         if (pos + n > blob.size) overrun = true;
         return !overrun;
     }
     uint8_t U8() { return Has(1) ? blob.data[pos++] : 0; }
-    uint16_t U16() {
+    uint16_t U16()
+    {
         if (!Has(2)) return 0;
         uint16_t v;
         std::memcpy(&v, blob.data + pos, 2);
         pos += 2;
         return v;
     }
-    uint32_t U32() {
+    uint32_t U32()
+    {
         uint32_t lo = U16();
         return lo | (static_cast<uint32_t>(U16()) << 16);
     }
     int16_t S16() { return static_cast<int16_t>(U16()); }
-    std::wstring Sz() {
+    std::wstring Sz()
+    {
         std::wstring s;
         while (!overrun) {
             wchar_t c = static_cast<wchar_t>(U16());
@@ -79,13 +85,14 @@ struct Reader {
     }
     // sz_Or_Ord: empty, an ordinal (shown as "#n", or the predefined class
     // it stands for) or a string.
-    std::wstring SzOrOrd(bool isClass) {
+    std::wstring SzOrOrd(bool isClass)
+    {
         uint16_t first = U16();
         if (first == 0) return L"";
         if (first == 0xffff) {
             uint16_t ord = U16();
             static const std::map<uint16_t, std::wstring> kClasses = {
-                {0x80, L"Button"}, {0x81, L"Edit"}, {0x82, L"Static"},
+                {0x80, L"Button"},  {0x81, L"Edit"},      {0x82, L"Static"},
                 {0x83, L"ListBox"}, {0x84, L"ScrollBar"}, {0x85, L"ComboBox"}};
             auto it = kClasses.find(ord);
             if (isClass && it != kClasses.end()) return it->second;
@@ -99,16 +106,20 @@ struct Reader {
 
 class ResourcesTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         g_exe = LoadLibraryExW(ShippedExe().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
         if (!g_exe) g_loadError = GetLastError();
     }
-    static void TearDownTestSuite() {
+    static void TearDownTestSuite()
+    {
         if (g_exe) FreeLibrary(g_exe);
         g_exe = nullptr;
     }
-    void SetUp() override {
-        ASSERT_NE(g_exe, nullptr) << "cannot open the shipped Zentrobe.exe (load error " << g_loadError << ")";
+    void SetUp() override
+    {
+        ASSERT_NE(g_exe, nullptr) << "cannot open the shipped Zentrobe.exe (load error "
+                                  << g_loadError << ")";
     }
 };
 
@@ -121,28 +132,33 @@ struct ResourceEntry {
     WORD lang;
 };
 
-std::wstring IdText(LPCWSTR id) {
+std::wstring IdText(LPCWSTR id)
+{
     return IS_INTRESOURCE(id) ? L"#" + std::to_wstring(reinterpret_cast<uintptr_t>(id))
                               : std::wstring(id);
 }
 
-BOOL CALLBACK OnLanguage(HMODULE, LPCWSTR type, LPCWSTR name, WORD lang, LONG_PTR param) {
+BOOL CALLBACK OnLanguage(HMODULE, LPCWSTR type, LPCWSTR name, WORD lang, LONG_PTR param)
+{
     reinterpret_cast<std::vector<ResourceEntry>*>(param)->push_back(
         {IdText(type), IdText(name), lang});
     return TRUE;
 }
 
-BOOL CALLBACK OnName(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param) {
+BOOL CALLBACK OnName(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param)
+{
     EnumResourceLanguagesW(module, type, name, OnLanguage, param);
     return TRUE;
 }
 
-BOOL CALLBACK OnType(HMODULE module, LPWSTR type, LONG_PTR param) {
+BOOL CALLBACK OnType(HMODULE module, LPWSTR type, LONG_PTR param)
+{
     EnumResourceNamesW(module, type, OnName, param);
     return TRUE;
 }
 
-TEST_F(ResourcesTest, EveryResourceIsJapaneseAndThereIsOneIconGroup) {
+TEST_F(ResourcesTest, EveryResourceIsJapaneseAndThereIsOneIconGroup)
+{
     std::vector<ResourceEntry> all;
     EnumResourceTypesW(g_exe, OnType, reinterpret_cast<LONG_PTR>(&all));
     ASSERT_FALSE(all.empty());
@@ -159,7 +175,8 @@ TEST_F(ResourcesTest, EveryResourceIsJapaneseAndThereIsOneIconGroup) {
 // Strings, read from the string-table blocks directly: LoadStringW would pick
 // the thread's language rather than Japanese.
 
-bool LoadJapaneseString(UINT id, std::wstring* out) {
+bool LoadJapaneseString(UINT id, std::wstring* out)
+{
     Blob block = FindBlob(RT_STRING, static_cast<WORD>(id / 16 + 1));
     if (!block.data) return false;
     Reader r{block};
@@ -175,7 +192,8 @@ bool LoadJapaneseString(UINT id, std::wstring* out) {
     return false;
 }
 
-TEST_F(ResourcesTest, StringTableHoldsTheTexts) {
+TEST_F(ResourcesTest, StringTableHoldsTheTexts)
+{
     const struct {
         UINT id;
         const wchar_t* text;
@@ -219,7 +237,8 @@ struct Dialog {
 };
 
 // Parses a DIALOGEX template; fails the test on anything malformed.
-void ParseDialog(Blob blob, Dialog* d) {
+void ParseDialog(Blob blob, Dialog* d)
+{
     Reader r{blob};
     EXPECT_EQ(r.U16(), 1) << "dlgVer";
     ASSERT_EQ(r.U16(), 0xffff) << "not a DIALOGEX template";
@@ -262,7 +281,8 @@ void ParseDialog(Blob blob, Dialog* d) {
     ASSERT_FALSE(r.overrun) << "template is truncated";
 }
 
-void ExpectDialog(WORD id, const Dialog& want) {
+void ExpectDialog(WORD id, const Dialog& want)
+{
     SCOPED_TRACE("dialog " + std::to_string(id));
     Blob blob = FindBlob(RT_DIALOG, id);
     ASSERT_NE(blob.data, nullptr);
@@ -304,7 +324,8 @@ void ExpectDialog(WORD id, const Dialog& want) {
 
 constexpr DWORD kStaticId = static_cast<DWORD>(-1);
 
-TEST_F(ResourcesTest, MainDialogTemplate) {
+TEST_F(ResourcesTest, MainDialogTemplate)
+{
     Dialog want;
     want.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER | DS_SETFONT | DS_FIXEDSYS;
     want.exStyle = WS_EX_APPWINDOW;
@@ -324,7 +345,8 @@ TEST_F(ResourcesTest, MainDialogTemplate) {
     ExpectDialog(101, want);
 }
 
-TEST_F(ResourcesTest, SettingsDialogTemplate) {
+TEST_F(ResourcesTest, SettingsDialogTemplate)
+{
     Dialog want;
     want.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
     want.cx = 288;
@@ -369,7 +391,8 @@ struct GroupEntry {
 #pragma pack(pop)
 static_assert(sizeof(GroupEntry) == 14, "GRPICONDIRENTRY is 14 bytes");
 
-TEST_F(ResourcesTest, IconGroupHasFourUncompressed32BitImages) {
+TEST_F(ResourcesTest, IconGroupHasFourUncompressed32BitImages)
+{
     Blob group = FindBlob(RT_GROUP_ICON, 104);
     ASSERT_NE(group.data, nullptr);
     Reader r{group};
@@ -437,7 +460,8 @@ struct Element {
 
 // Start tags of a small, well-formed XML document, in document order.
 // Declarations, comments and end tags are skipped.
-std::vector<Element> StartTags(const std::string& xml) {
+std::vector<Element> StartTags(const std::string& xml)
+{
     std::vector<Element> tags;
     size_t pos = 0;
     while ((pos = xml.find('<', pos)) != std::string::npos) {
@@ -468,7 +492,8 @@ std::vector<Element> StartTags(const std::string& xml) {
     return tags;
 }
 
-TEST_F(ResourcesTest, ManifestElementsInOrder) {
+TEST_F(ResourcesTest, ManifestElementsInOrder)
+{
     Blob blob = FindBlob(RT_MANIFEST, 1);
     ASSERT_NE(blob.data, nullptr);
     std::string xml(reinterpret_cast<const char*>(blob.data), blob.size);
@@ -478,11 +503,13 @@ TEST_F(ResourcesTest, ManifestElementsInOrder) {
 
     using Attrs = std::map<std::string, std::string>;
     const std::vector<Element> kExpected = {
-        {"assembly", Attrs{{"xmlns", "urn:schemas-microsoft-com:asm.v1"}, {"manifestVersion", "1.0"}}},
+        {"assembly",
+         Attrs{{"xmlns", "urn:schemas-microsoft-com:asm.v1"}, {"manifestVersion", "1.0"}}},
         {"noInherit", Attrs{}},
-        {"assemblyIdentity",
-         Attrs{{"type", "win32"}, {"name", "Zentrobe"}, {"version", "1.0.0.0"},
-               {"processorArchitecture", "*"}}},
+        {"assemblyIdentity", Attrs{{"type", "win32"},
+                                   {"name", "Zentrobe"},
+                                   {"version", "1.0.0.0"},
+                                   {"processorArchitecture", "*"}}},
         {"description", Attrs{}},
         {"trustInfo", Attrs{{"xmlns", "urn:schemas-microsoft-com:asm.v3"}}},
         {"security", Attrs{}},
@@ -490,10 +517,12 @@ TEST_F(ResourcesTest, ManifestElementsInOrder) {
         {"requestedExecutionLevel", Attrs{{"level", "asInvoker"}, {"uiAccess", "false"}}},
         {"dependency", Attrs{{"optional", "yes"}}},
         {"dependentAssembly", Attrs{}},
-        {"assemblyIdentity",
-         Attrs{{"type", "win32"}, {"name", "Microsoft.Windows.Common-Controls"},
-               {"version", "6.0.1.0"}, {"processorArchitecture", "*"}, {"language", "*"},
-               {"publicKeyToken", "6595b64144ccf1df"}}},
+        {"assemblyIdentity", Attrs{{"type", "win32"},
+                                   {"name", "Microsoft.Windows.Common-Controls"},
+                                   {"version", "6.0.1.0"},
+                                   {"processorArchitecture", "*"},
+                                   {"language", "*"},
+                                   {"publicKeyToken", "6595b64144ccf1df"}}},
     };
     std::vector<Element> got = StartTags(xml);
     ASSERT_EQ(got.size(), kExpected.size());
@@ -515,14 +544,16 @@ struct VersionNode {
     std::vector<uint8_t> value;
     std::vector<VersionNode> children;
 
-    std::wstring Text() const {
+    std::wstring Text() const
+    {
         std::wstring s(reinterpret_cast<const wchar_t*>(value.data()), value.size() / 2);
         while (!s.empty() && s.back() == L'\0') s.pop_back();
         return s;
     }
 };
 
-bool ParseVersionNode(Reader& r, VersionNode* node) {
+bool ParseVersionNode(Reader& r, VersionNode* node)
+{
     size_t start = r.pos;
     uint16_t length = r.U16();
     uint16_t valueLength = r.U16();
@@ -547,7 +578,8 @@ bool ParseVersionNode(Reader& r, VersionNode* node) {
     return true;
 }
 
-TEST_F(ResourcesTest, VersionRecord) {
+TEST_F(ResourcesTest, VersionRecord)
+{
     Blob blob = FindBlob(RT_VERSION, 1);
     ASSERT_NE(blob.data, nullptr);
     Reader r{blob};
@@ -584,7 +616,7 @@ TEST_F(ResourcesTest, VersionRecord) {
     std::map<std::wstring, std::wstring> values;
     for (const auto& s : table.children) values[s.key] = s.Text();
     const std::pair<const wchar_t*, const wchar_t*> kValues[] = {
-        {L"FileDescription", L"Zentrobe"}, {L"ProductName", L"Zentrobe"},
+        {L"FileDescription", L"Zentrobe"},  {L"ProductName", L"Zentrobe"},
         {L"OriginalFilename", L"Zentrobe"}, {L"FileVersion", L"1, 0, 0, 0"},
         {L"ProductVersion", L"1, 0, 0, 0"},
     };

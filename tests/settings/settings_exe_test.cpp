@@ -21,7 +21,8 @@ std::wstring ReadValue(const wchar_t* section, const wchar_t* key, const std::ws
 std::string SettingsOf(const wchar_t* who, const std::wstring& extra)
 {
     return Utf16File(extra + L"[White]\r\nPath=W:\\" + who + L"\\white.exe\r\nParam=-w " + who +
-                     L"\r\n[Black]\r\nPath=B:\\" + who + L"\\black.exe\r\nParam=-b " + who + L"\r\n");
+                     L"\r\n[Black]\r\nPath=B:\\" + who + L"\\black.exe\r\nParam=-b " + who +
+                     L"\r\n");
 }
 
 // Launcher A reads SettingsOf(A), launcher B then reads SettingsOf(B), both in
@@ -29,7 +30,8 @@ std::string SettingsOf(const wchar_t* who, const std::wstring& extra)
 // moment or A first. Returns which launcher each of the four values came from
 // ("ABBA": White.Path, White.Param, Black.Path, Black.Param), '?' for a value
 // that is neither.
-std::string RunTwoLaunchers(const LauncherFolder& launcher, const std::wstring& extra, bool together)
+std::string RunTwoLaunchers(const LauncherFolder& launcher, const std::wstring& extra,
+                            bool together)
 {
     WriteFileBytes(launcher.settings, SettingsOf(L"A", extra));
     OpenLauncher a = StartWithWindow(launcher);
@@ -39,8 +41,14 @@ std::string RunTwoLaunchers(const LauncherFolder& launcher, const std::wstring& 
     DWORD codeA = ~0u, codeB = ~0u;
     if (bothOpen && together) {
         const UniqueKernelHandle go(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        std::thread first([&] { WaitForSingleObject(go.Get(), INFINITE); PressEscape(a.window); });
-        std::thread second([&] { WaitForSingleObject(go.Get(), INFINITE); PressEscape(b.window); });
+        std::thread first([&] {
+            WaitForSingleObject(go.Get(), INFINITE);
+            PressEscape(a.window);
+        });
+        std::thread second([&] {
+            WaitForSingleObject(go.Get(), INFINITE);
+            PressEscape(b.window);
+        });
         SetEvent(go.Get());
         first.join();
         second.join();
@@ -60,7 +68,8 @@ std::string RunTwoLaunchers(const LauncherFolder& launcher, const std::wstring& 
     // This process's profile cache may still hold an earlier file of this name.
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, launcher.settings.c_str());
     const std::wstring text = ReadFileText(launcher.settings);
-    SCOPED_TRACE("the file ends: " + Narrow(text.substr(text.size() > 200 ? text.size() - 200 : 0)));
+    SCOPED_TRACE("the file ends: " +
+                 Narrow(text.substr(text.size() > 200 ? text.size() - 200 : 0)));
     const struct {
         const wchar_t* section;
         const wchar_t* key;
@@ -78,7 +87,8 @@ std::string RunTwoLaunchers(const LauncherFolder& launcher, const std::wstring& 
         asA[asA.find(L'?')] = L'A';
         asB[asB.find(L'?')] = L'B';
         from += value == asA ? 'A' : value == asB ? 'B' : '?';
-        EXPECT_TRUE(value == asA || value == asB) << Narrow(v.section) << "." << Narrow(v.key) << " = " << Narrow(value);
+        EXPECT_TRUE(value == asA || value == asB)
+            << Narrow(v.section) << "." << Narrow(v.key) << " = " << Narrow(value);
     }
     if (!extra.empty()) {
         WCHAR other[64] = {};
@@ -93,7 +103,8 @@ std::string RunTwoLaunchers(const LauncherFolder& launcher, const std::wstring& 
 std::wstring OtherSections()
 {
     std::wstring padding;
-    for (int i = 0; i < 3000; ++i) padding += L"[Other" + std::to_wstring(i) + L"]\r\nKey=" + std::wstring(20, L'k') + L"\r\n";
+    for (int i = 0; i < 3000; ++i)
+        padding += L"[Other" + std::to_wstring(i) + L"]\r\nKey=" + std::wstring(20, L'k') + L"\r\n";
     return padding;
 }
 
@@ -118,8 +129,10 @@ TEST(SettingsExe, TwoLaunchersSavingAtOnceLeaveOneOfTheirValues)
     for (int round = 0; round < 10; ++round) {
         SCOPED_TRACE(testing::Message() << "round " << round);
         const LauncherFolder launcher = PrepareLauncherFolder(L"hostile_two_launchers");
-        const std::string from = RunTwoLaunchers(launcher, round % 2 ? padding : std::wstring(), true);
-        EXPECT_TRUE(from == "AAAA" || from == "BBBB") << "values from " << from;  // one whole save wins
+        const std::string from =
+            RunTwoLaunchers(launcher, round % 2 ? padding : std::wstring(), true);
+        EXPECT_TRUE(from == "AAAA" || from == "BBBB")
+            << "values from " << from;  // one whole save wins
     }
 }
 

@@ -27,8 +27,8 @@ struct HostileFile {
 // Bytes the profile reader gives meaning to, and some it should not.
 char InterestingByte(std::mt19937& random)
 {
-    static const char kBytes[] = {'"', '\'', '=', '[', ']', ' ', '\t', '\r', '\n', '\0', ';', '\\',
-                                  '\xFF', '\xFE', '\x80', 'P'};
+    static const char kBytes[] = {'"',  '\'', '=', '[',  ']',    ' ',    '\t',   '\r',
+                                  '\n', '\0', ';', '\\', '\xFF', '\xFE', '\x80', 'P'};
     return kBytes[random() % sizeof(kBytes)];
 }
 
@@ -45,10 +45,18 @@ std::string Mutate(std::mt19937& random, std::string bytes)
     for (int i = 0; i < edits && !bytes.empty(); ++i) {
         const size_t at = random() % bytes.size();
         switch (random() % 4) {
-        case 0: bytes[at] = static_cast<char>(bytes[at] ^ (1 << (random() % 8))); break;
-        case 1: bytes.resize(at); break;
-        case 2: bytes.insert(at, 1, InterestingByte(random)); break;
-        default: bytes.insert(at, RandomBytes(random, 1 + random() % 16)); break;
+        case 0:
+            bytes[at] = static_cast<char>(bytes[at] ^ (1 << (random() % 8)));
+            break;
+        case 1:
+            bytes.resize(at);
+            break;
+        case 2:
+            bytes.insert(at, 1, InterestingByte(random));
+            break;
+        default:
+            bytes.insert(at, RandomBytes(random, 1 + random() % 16));
+            break;
         }
     }
     return bytes;
@@ -58,7 +66,9 @@ std::vector<HostileFile> MakeHostileFiles()
 {
     std::mt19937 random(kSeed);
     std::vector<HostileFile> files;
-    auto add = [&](std::string what, std::string bytes) { files.push_back({std::move(what), std::move(bytes)}); };
+    auto add = [&](std::string what, std::string bytes) {
+        files.push_back({std::move(what), std::move(bytes)});
+    };
 
     const std::string valid16 = Utf16File(kValidText);
     add("a byte-order mark alone", kBom16);
@@ -66,9 +76,11 @@ std::vector<HostileFile> MakeHostileFiles()
     add("UTF-8 byte-order mark alone", "\xEF\xBB\xBF");
     add("UTF-16BE byte-order mark then half a character", "\xFE\xFF\x00");
     add("empty", "");
-    for (int i = 0; i < 40; ++i) add("random bytes " + std::to_string(i), RandomBytes(random, random() % 4096));
+    for (int i = 0; i < 40; ++i)
+        add("random bytes " + std::to_string(i), RandomBytes(random, random() % 4096));
     for (int i = 0; i < 20; ++i)
-        add("random bytes after a UTF-16 mark " + std::to_string(i), kBom16 + RandomBytes(random, random() % 4096));
+        add("random bytes after a UTF-16 mark " + std::to_string(i),
+            kBom16 + RandomBytes(random, random() % 4096));
     for (size_t cut = 3; cut < valid16.size(); cut += 2 + 2 * (random() % 6))
         add("UTF-16 cut at the odd byte " + std::to_string(cut), valid16.substr(0, cut));
 
@@ -77,22 +89,27 @@ std::vector<HostileFile> MakeHostileFiles()
     add("1 MB key", "[White]\r\n" + mb + "=x\r\nParam=-w\r\n");
     add("1 MB section name", "[" + mb + "]\r\n[White]\r\nParam=-w\r\n");
     add("1 MB line with no end", "[White]\r\nParam=" + mb);
-    add("1 MB value, UTF-16", Utf16File(L"[Black]\r\nParam=" + std::wstring(1 << 20, L'ß') + L"\r\n"));
+    add("1 MB value, UTF-16",
+        Utf16File(L"[Black]\r\nParam=" + std::wstring(1 << 20, L'ß') + L"\r\n"));
 
     std::string sections;
-    for (int i = 0; i < 5000; ++i) sections += "[S" + std::to_string(i) + "]\r\nPath=x" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 5000; ++i)
+        sections += "[S" + std::to_string(i) + "]\r\nPath=x" + std::to_string(i) + "\r\n";
     add("5000 sections, ours last", sections + "[White]\r\nParam=-w\r\n");
     add("5000 sections, ours first", "[White]\r\nParam=-w\r\n" + sections);
     std::wstring sections16;
-    for (int i = 0; i < 3000; ++i) sections16 += L"[Black]\r\nParam=" + std::to_wstring(i) + L"\r\n";
+    for (int i = 0; i < 3000; ++i)
+        sections16 += L"[Black]\r\nParam=" + std::to_wstring(i) + L"\r\n";
     add("3000 Black sections, UTF-16", Utf16File(sections16));
 
     add("key without '='", "[White]\r\nPath\r\nParam\r\n");
     add("keys without values", "[White]\r\nPath=\r\nParam=\r\n[Black]\r\nPath=\r\nParam=\r\n");
     add("'=' without a key", "[White]\r\n=D:\\W.exe\r\n==\r\n");
     add("key on the section's line", "[White]Path=D:\\W.exe\r\nParam=-w\r\n");
-    add("value only blanks and quotes", "[White]\r\nParam=\"\r\nPath=''\r\n[Black]\r\nParam=\" \"\r\n");
-    add("DOS end of file character at a line's end", "[White]\r\nParam=-w\x1a\r\nPath=D:\\W.exe\x1a\r\n");
+    add("value only blanks and quotes",
+        "[White]\r\nParam=\"\r\nPath=''\r\n[Black]\r\nParam=\" \"\r\n");
+    add("DOS end of file character at a line's end",
+        "[White]\r\nParam=-w\x1a\r\nPath=D:\\W.exe\x1a\r\n");
     add("bare carriage returns and line feeds", "[White]\rParam=-w\r[Black]\nParam=-b\n\n\r\r");
     add("NUL inside a value", std::string("[White]\r\nParam=a\0b\r\nPath=D:\\W\0.exe\r\n", 37));
     add("NUL inside a section name", std::string("[Wh\0ite]\r\nParam=-w\r\n", 20));
@@ -111,8 +128,10 @@ std::vector<HostileFile> MakeHostileFiles()
                 "[Black]\r\nParam=" + value + "\r\nPath=" + value + "\r\n");
         }
     }
-    for (int i = 0; i < 120; ++i) add("mutated UTF-16 file " + std::to_string(i), Mutate(random, valid16));
-    for (int i = 0; i < 80; ++i) add("mutated ANSI file " + std::to_string(i), Mutate(random, kValidAnsi));
+    for (int i = 0; i < 120; ++i)
+        add("mutated UTF-16 file " + std::to_string(i), Mutate(random, valid16));
+    for (int i = 0; i < 80; ++i)
+        add("mutated ANSI file " + std::to_string(i), Mutate(random, kValidAnsi));
     return files;
 }
 
@@ -169,9 +188,12 @@ TEST_F(HostileSettings, DuplicateKeysAndSectionsGiveOneOfTheirValues)
         std::string bytes;
     } cases[] = {
         {"duplicate key", "[White]\r\nParam=first\r\nParam=second\r\n"},
-        {"duplicate section", "[White]\r\nParam=first\r\n[Black]\r\nParam=-b\r\n[White]\r\nParam=second\r\n"},
-        {"duplicate section, key only in the second", "[White]\r\nPath=D:\\W.exe\r\n[White]\r\nParam=second\r\n"},
-        {"section names differing in case", "[white]\r\nParam=first\r\n[WHITE]\r\nParam=second\r\n"},
+        {"duplicate section",
+         "[White]\r\nParam=first\r\n[Black]\r\nParam=-b\r\n[White]\r\nParam=second\r\n"},
+        {"duplicate section, key only in the second",
+         "[White]\r\nPath=D:\\W.exe\r\n[White]\r\nParam=second\r\n"},
+        {"section names differing in case",
+         "[white]\r\nParam=first\r\n[WHITE]\r\nParam=second\r\n"},
         {"key names differing in case", "[White]\r\nparam=first\r\nPARAM=second\r\n"},
     };
     for (const Case& c : cases) {
@@ -180,7 +202,8 @@ TEST_F(HostileSettings, DuplicateKeysAndSectionsGiveOneOfTheirValues)
         const LauncherSettings loaded = Reload();
         ExpectSane(loaded);
         EXPECT_TRUE(loaded.whiteParam == L"first" || loaded.whiteParam == L"second" ||
-                    (loaded.whiteParam.empty() && std::string(c.what).find("only in the second") != std::string::npos))
+                    (loaded.whiteParam.empty() &&
+                     std::string(c.what).find("only in the second") != std::string::npos))
             << Narrow(loaded.whiteParam);
         std::printf("  %s: the reader takes \"%s\"\n", c.what, Narrow(loaded.whiteParam).c_str());
         g_launcherSettings.whiteParam = L"saved";
@@ -197,7 +220,8 @@ TEST_F(HostileSettings, DuplicateKeysAndSectionsGiveOneOfTheirValues)
 // like a blank, so a value with one at an edge must be written quoted.
 TEST_F(HostileSettings, AnEndOfFileCharacterAtAValuesEdgeSurvivesASave)
 {
-    for (const char* bytes : {"[White]\r\nParam=\"-w\x1a\"\r\n", "[White]\r\nParam=\"\x1a-w\"\r\n"}) {
+    for (const char* bytes :
+         {"[White]\r\nParam=\"-w\x1a\"\r\n", "[White]\r\nParam=\"\x1a-w\"\r\n"}) {
         Write(bytes);
         const LauncherSettings loaded = Reload();
         EXPECT_EQ(loaded.whiteParam.size(), 3u);

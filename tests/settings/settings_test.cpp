@@ -31,14 +31,16 @@ TEST_F(Settings, FreshStartUsesDefaultsAndWritesThemAll)
     const std::string bytes = ReadFileBytes(file);
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes.substr(0, 2), std::string("\xFF\xFE"));  // created as UTF-16LE
-    const std::wstring expected = L"[Black]\r\nPath=" + DefaultPlayerPath() + L"\r\nParam=\r\n[White]\r\nPath=" +
-                                  DefaultPlayerPath() + L"\r\nParam=\r\n";
+    const std::wstring expected = L"[Black]\r\nPath=" + DefaultPlayerPath() +
+                                  L"\r\nParam=\r\n[White]\r\nPath=" + DefaultPlayerPath() +
+                                  L"\r\nParam=\r\n";
     EXPECT_EQ(ReadFileText(file), expected);
 }
 
 TEST_F(Settings, EmptyPathMeansDefaultButEmptyParamStaysEmpty)
 {
-    WriteFileBytes(file, "[White]\r\nPath=\r\nParam=\r\n[Black]\r\nPath=D:\\TV\\B.exe\r\nParam=\r\n");
+    WriteFileBytes(file,
+                   "[White]\r\nPath=\r\nParam=\r\n[Black]\r\nPath=D:\\TV\\B.exe\r\nParam=\r\n");
     const LauncherSettings loaded = Reload();
     EXPECT_EQ(loaded.whitePath, DefaultPlayerPath());
     EXPECT_EQ(loaded.blackPath, L"D:\\TV\\B.exe");
@@ -113,7 +115,8 @@ TEST_F(Settings, BrokenFilesGiveDefaultsOrWhatIsReadable)
     std::mt19937 random(20261210);
     std::string noise(64 * 1024, '\0');
     for (char& c : noise) c = static_cast<char>(random());
-    const std::string hugeLine = "[White]\r\nParam=" + std::string(1 << 20, 'p') + "\r\nPath=D:\\W.exe\r\n";
+    const std::string hugeLine =
+        "[White]\r\nParam=" + std::string(1 << 20, 'p') + "\r\nPath=D:\\W.exe\r\n";
     const std::string noSection = "Path=D:\\W.exe\r\nParam=-x\r\n";
     const std::string unterminated = "[White\r\nPath=D:\\W.exe\r\n[Black]\r\nParam=-b";
 
@@ -135,7 +138,8 @@ TEST_F(Settings, BrokenFilesGiveDefaultsOrWhatIsReadable)
         const LauncherSettings loaded = Reload();
         if (c.bytes == noise) {
             // Whatever noise reads as, the rules still hold: no empty path, nothing over 259.
-            for (const std::wstring* v : {&loaded.whitePath, &loaded.blackPath, &loaded.whiteParam, &loaded.blackParam})
+            for (const std::wstring* v :
+                 {&loaded.whitePath, &loaded.blackPath, &loaded.whiteParam, &loaded.blackParam})
                 EXPECT_LE(v->size(), 259u);
             EXPECT_FALSE(loaded.whitePath.empty());
             EXPECT_FALSE(loaded.blackPath.empty());
@@ -159,15 +163,9 @@ TEST(ProfileValue, OnlyValuesTheReaderWouldAlterAreQuoted)
         const wchar_t* value;
         const wchar_t* written;
     } cases[] = {
-        {L"", L""},
-        {L"a b", L"a b"},
-        {L" a", L"\" a\""},
-        {L"a ", L"\"a \""},
-        {L"\"a\"", L"\"\"a\"\""},
-        {L"'a'", L"\"'a'\""},
-        {L"\"a'", L"\"a'"},
-        {L"\"", L"\""},
-        {L"a\"", L"a\""},
+        {L"", L""},         {L"a b", L"a b"},         {L" a", L"\" a\""},
+        {L"a ", L"\"a \""}, {L"\"a\"", L"\"\"a\"\""}, {L"'a'", L"\"'a'\""},
+        {L"\"a'", L"\"a'"}, {L"\"", L"\""},           {L"a\"", L"a\""},
     };
     for (const auto& c : cases) EXPECT_EQ(ProtectProfileValue(c.value), c.written);
 }

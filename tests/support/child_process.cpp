@@ -46,7 +46,8 @@ ProcessResult FinishChild(const ChildProcess& child, DWORD timeoutMs)
     return result;
 }
 
-ProcessResult RunProcess(const std::wstring& commandLine, const std::wstring& directory, DWORD timeoutMs)
+ProcessResult RunProcess(const std::wstring& commandLine, const std::wstring& directory,
+                         DWORD timeoutMs)
 {
     return FinishChild(StartChild(commandLine, directory), timeoutMs);
 }

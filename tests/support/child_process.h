@@ -14,7 +14,7 @@ struct ChildProcess {
     UniqueKernelHandle thread;
     DWORD id = 0;
     DWORD startError = 0;  // GetLastError when the process could not be created
-    Stopwatch started;  // from just before the process was created
+    Stopwatch started;     // from just before the process was created
 
     explicit operator bool() const { return process.Valid(); }
 };
@@ -35,7 +35,7 @@ struct ProcessResult {
     bool started = false;
     bool finished = false;  // false: still running at the time limit (it was then killed)
     DWORD exitCode = 0;
-    double seconds = 0;     // from its start until it ended or was given up on
+    double seconds = 0;  // from its start until it ended or was given up on
 };
 
 // Waits at most timeoutMs for the process to end, and kills it if it has not.

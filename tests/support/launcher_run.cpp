@@ -23,10 +23,11 @@ LauncherFolder PrepareLauncherFolder(const std::wstring& name)
     launcher.player = launcher.folder + L"\\FriioView.exe";
     launcher.log = launcher.folder + L"\\player.log";
     launcher.settings = launcher.folder + L"\\Zentrobe.ini";
-    for (const auto& copy : {std::make_pair(ShippedExe(), launcher.exe), std::make_pair(PlayerExe(), launcher.player)})
+    for (const auto& copy :
+         {std::make_pair(ShippedExe(), launcher.exe), std::make_pair(PlayerExe(), launcher.player)})
         if (!CopyFileW(copy.first.c_str(), copy.second.c_str(), FALSE))
-            ADD_FAILURE() << "cannot copy " << Narrow(copy.first) << " to " << Narrow(copy.second) << ": error "
-                          << GetLastError();
+            ADD_FAILURE() << "cannot copy " << Narrow(copy.first) << " to " << Narrow(copy.second)
+                          << ": error " << GetLastError();
     return launcher;
 }
 
@@ -34,12 +35,15 @@ std::string Describe(const LauncherRun& run)
 {
     char text[160];
     if (!run.process.started)
-        std::snprintf(text, sizeof(text), "the launcher could not be started (error %lu)", run.startError);
+        std::snprintf(text, sizeof(text), "the launcher could not be started (error %lu)",
+                      run.startError);
     else if (run.process.finished)
-        std::snprintf(text, sizeof(text), "the launcher ended after %.1f s with exit code %lu; its window %s",
-                      run.process.seconds, run.process.exitCode, run.windowShown ? "showed" : "never showed");
+        std::snprintf(
+            text, sizeof(text), "the launcher ended after %.1f s with exit code %lu; its window %s",
+            run.process.seconds, run.process.exitCode, run.windowShown ? "showed" : "never showed");
     else
-        std::snprintf(text, sizeof(text), "the launcher still ran after %.1f s and was killed; its window %s",
+        std::snprintf(text, sizeof(text),
+                      "the launcher still ran after %.1f s and was killed; its window %s",
                       run.process.seconds, run.windowShown ? "showed" : "never showed");
     return text;
 }
@@ -100,9 +104,11 @@ OpenLauncher StartWithWindow(const LauncherFolder& launcher)
     OpenLauncher open;
     open.process = StartChild(L"\"" + launcher.exe + L"\"", launcher.folder);
     if (!open.process)
-        ADD_FAILURE() << "cannot start " << Narrow(launcher.exe) << ": error " << open.process.startError;
+        ADD_FAILURE() << "cannot start " << Narrow(launcher.exe) << ": error "
+                      << open.process.startError;
     else if (!(open.window = WaitForWindow(MainWindowOf(open.process.id), kWindowWaitMs)))
-        ADD_FAILURE() << "the launcher's window did not show within " << kWindowWaitMs / 1000 << " s";
+        ADD_FAILURE() << "the launcher's window did not show within " << kWindowWaitMs / 1000
+                      << " s";
     return open;
 }
 

@@ -45,7 +45,8 @@ struct LaunchOptions {
     std::wstring workingDirectory;
 };
 LauncherRun RunLauncherExe(const LauncherFolder& launcher, const std::wstring& arguments,
-                           const WindowAction& onWindow = PressEscape, const LaunchOptions& options = {});
+                           const WindowAction& onWindow = PressEscape,
+                           const LaunchOptions& options = {});
 
 // Longest command line CreateProcessW takes, terminator excluded.
 constexpr size_t kCommandLineLimit = 32766;

@@ -24,10 +24,11 @@ struct RemoteBlock {
     {
         DWORD processId = 0;
         GetWindowThreadProcessId(window, &processId);
-        process.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+        process.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                                  processId));
         if (!process) throw std::runtime_error("cannot open the list's process");
-        address = static_cast<BYTE*>(
-            VirtualAllocEx(process.Get(), nullptr, kBlockSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        address = static_cast<BYTE*>(VirtualAllocEx(process.Get(), nullptr, kBlockSize,
+                                                    MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
         if (!address) throw std::runtime_error("cannot allocate memory in the list's process");
     }
     ~RemoteBlock() { VirtualFreeEx(process.Get(), address, 0, MEM_RELEASE); }
@@ -67,7 +68,8 @@ struct RemoteBlock {
 LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &result))
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                             &result))
         throw std::runtime_error("the list's window does not answer");
     return static_cast<LRESULT>(result);
 }

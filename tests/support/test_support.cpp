@@ -8,9 +8,18 @@
 
 #include <gtest/gtest.h>
 
-std::wstring ShippedExe() { return WinePath(ZENTROBE_TEST_EXE); }
-std::wstring DriverFile() { return WinePath(ZENTROBE_TEST_DRIVER); }
-std::wstring PlayerExe() { return WinePath(ZENTROBE_TEST_PLAYER); }
+std::wstring ShippedExe()
+{
+    return WinePath(ZENTROBE_TEST_EXE);
+}
+std::wstring DriverFile()
+{
+    return WinePath(ZENTROBE_TEST_DRIVER);
+}
+std::wstring PlayerExe()
+{
+    return WinePath(ZENTROBE_TEST_PLAYER);
+}
 
 void RemoveTree(const std::wstring& path)
 {
@@ -46,8 +55,8 @@ std::wstring FreshFolder(const std::wstring& name)
         FindClose(find);
     }
     static unsigned made = 0;
-    const std::wstring path =
-        scratch + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(++made);
+    const std::wstring path = scratch + name + L"." + std::to_wstring(GetCurrentProcessId()) +
+                              L"." + std::to_wstring(++made);
     if (!CreateDirectoryW(path.c_str(), nullptr))
         ADD_FAILURE() << "cannot make a fresh " << Narrow(path) << ": error " << GetLastError();
     return path;
@@ -61,18 +70,20 @@ bool FileExists(const std::wstring& path)
 std::string ReadFileBytes(const std::wstring& path)
 {
     std::string bytes;
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file) return bytes;
     char chunk[65536];
     DWORD read = 0;
-    while (ReadFile(file.Get(), chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
+    while (ReadFile(file.Get(), chunk, sizeof(chunk), &read, nullptr) && read > 0)
+        bytes.append(chunk, read);
     return bytes;
 }
 
 void WriteFileBytes(const std::wstring& path, const std::string& bytes)
 {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    UniqueFile file(
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ASSERT_TRUE(file.Valid()) << "cannot write " << Narrow(path);
     DWORD written = 0;
     WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -83,9 +94,11 @@ std::wstring ReadFileText(const std::wstring& path)
     const std::string bytes = ReadFileBytes(path);
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE)
-        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+        return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2),
+                            (bytes.size() - 2) / 2);
     if (bytes.empty()) return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
     std::wstring wide(n, L'\0');
     MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0], n);
     return wide;
@@ -93,7 +106,8 @@ std::wstring ReadFileText(const std::wstring& path)
 
 std::string Utf16File(const std::wstring& text)
 {
-    return "\xFF\xFE" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    return "\xFF\xFE" +
+           std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
 }
 
 void InstallSimulatedTuners(const std::vector<std::wstring>& devices)
@@ -102,7 +116,8 @@ void InstallSimulatedTuners(const std::vector<std::wstring>& devices)
         << "installing the simulated tuners failed: " << Narrow(LastTunerInstallerError());
 }
 
-ScopedEnvironment::ScopedEnvironment(const wchar_t* variable, const std::wstring& value) : name(variable)
+ScopedEnvironment::ScopedEnvironment(const wchar_t* variable, const std::wstring& value)
+    : name(variable)
 {
     WCHAR buffer[32768];
     const DWORD n = GetEnvironmentVariableW(variable, buffer, 32768);
@@ -130,7 +145,8 @@ DeviceEntry MakeEntry(int index, int ordinal, int type, int inUse, const std::ws
 std::wstring ArgumentsOf(const PlayerStart& start, const std::wstring& playerPath)
 {
     const std::wstring prefix = L"\"" + playerPath + L"\" ";
-    if (start.commandLine.compare(0, prefix.size(), prefix) != 0) return L"<unexpected> " + start.commandLine;
+    if (start.commandLine.compare(0, prefix.size(), prefix) != 0)
+        return L"<unexpected> " + start.commandLine;
     return start.commandLine.substr(prefix.size());
 }
 

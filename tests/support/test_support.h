@@ -54,7 +54,8 @@ struct ScopedEnvironment {
 
 // A device-list entry as enumeration would make it; an empty path gets a
 // made-up interface path.
-DeviceEntry MakeEntry(int index, int ordinal, int type, int inUse = 0, const std::wstring& path = L"");
+DeviceEntry MakeEntry(int index, int ordinal, int type, int inUse = 0,
+                      const std::wstring& path = L"");
 
 // The arguments a player received: its command line after the quoted path.
 std::wstring ArgumentsOf(const PlayerStart& start, const std::wstring& playerPath);

@@ -17,8 +17,10 @@ bool Matches(HWND window, const WindowQuery& query)
         if (owner != query.processId) return false;
     }
     WCHAR text[256];
-    if (query.title && (GetWindowTextW(window, text, 256), wcscmp(text, query.title) != 0)) return false;
-    if (query.className && (!GetClassNameW(window, text, 256) || wcscmp(text, query.className) != 0))
+    if (query.title && (GetWindowTextW(window, text, 256), wcscmp(text, query.title) != 0))
+        return false;
+    if (query.className &&
+        (!GetClassNameW(window, text, 256) || wcscmp(text, query.className) != 0))
         return false;
     return !query.owner || GetWindow(window, GW_OWNER) == query.owner;
 }

@@ -5,10 +5,10 @@
 #include <windows.h>
 
 struct WindowQuery {
-    DWORD processId = 0;             // 0: any process
-    const wchar_t* title = nullptr;  // exact title; null: any
+    DWORD processId = 0;                 // 0: any process
+    const wchar_t* title = nullptr;      // exact title; null: any
     const wchar_t* className = nullptr;  // exact class name; null: any
-    HWND owner = nullptr;            // null: any owner
+    HWND owner = nullptr;                // null: any owner
 };
 
 // The first matching top-level window in Z order, or null.

@@ -45,8 +45,8 @@ INT_PTR RunDialog(int templateId, DLGPROC procedure, const std::wstring& title,
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         }
     });
-    const INT_PTR result =
-        DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId), nullptr, procedure, 0);
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(templateId),
+                                           nullptr, procedure, 0);
     driver.join();
     return result;
 }
@@ -66,7 +66,8 @@ void PressKey(HWND target, UINT key)
 
 void Command(HWND dialog, int id)
 {
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 std::wstring CellText(HWND list, int row, int column)
@@ -82,7 +83,8 @@ std::wstring CellText(HWND list, int row, int column)
 
 int SelectedRow(HWND list)
 {
-    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return static_cast<int>(
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void SelectRow(HWND list, int row)
@@ -90,7 +92,8 @@ void SelectRow(HWND list, int row)
     LVITEMW state = {};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     state.state = row < 0 ? 0 : LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(list, LVM_SETITEMSTATE, row < 0 ? static_cast<WPARAM>(-1) : row, reinterpret_cast<LPARAM>(&state));
+    SendMessageW(list, LVM_SETITEMSTATE, row < 0 ? static_cast<WPARAM>(-1) : row,
+                 reinterpret_cast<LPARAM>(&state));
 }
 
 class MainWindow : public testing::Test {
@@ -113,7 +116,8 @@ protected:
     std::vector<std::wstring> PlayerArguments()
     {
         std::vector<std::wstring> arguments;
-        for (const PlayerStart& start : ReadPlayerLog(log)) arguments.push_back(ArgumentsOf(start, PlayerExe()));
+        for (const PlayerStart& start : ReadPlayerLog(log))
+            arguments.push_back(ArgumentsOf(start, PlayerExe()));
         return arguments;
     }
 
@@ -155,7 +159,8 @@ TEST_F(MainWindow, ShowsTheListWithItsColumnsAndCells)
                                       {L"3", L"不明", L"", L"\\\\?\\root#c"}};
         ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
         for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 4; ++c) EXPECT_EQ(Narrow(CellText(list, r, c)), Narrow(cells[r][c])) << r << "," << c;
+            for (int c = 0; c < 4; ++c)
+                EXPECT_EQ(Narrow(CellText(list, r, c)), Narrow(cells[r][c])) << r << "," << c;
         EXPECT_EQ(SendMessageW(list, LVM_GETITEMSTATE, 0, LVIS_SELECTED | LVIS_FOCUSED),
                   LVIS_SELECTED | LVIS_FOCUSED);
 
@@ -184,15 +189,49 @@ TEST_F(MainWindow, LaunchesTheSelectedRowWithItsIndex)
         std::vector<std::wstring> expected;
     } cases[] = {
         {"row 1 of indexes 0 and 2",
-         {MakeEntry(0, 0, TunerType::Terrestrial, 0, L"a"), MakeEntry(2, 1, TunerType::Terrestrial, 0, L"b")}, L"", L"", 1, false,
+         {MakeEntry(0, 0, TunerType::Terrestrial, 0, L"a"),
+          MakeEntry(2, 1, TunerType::Terrestrial, 0, L"b")},
+         L"",
+         L"",
+         1,
+         false,
          {L"-o 2 "}},
-        {"Black index 7 with -x", {MakeEntry(7, 0, TunerType::Satellite, 0, L"a")}, L"-w", L"-x", 0, false, {L"-o 7 -x"}},
-        {"White gets whiteParam as stored", {MakeEntry(1, 0, TunerType::Terrestrial, 0, L"a")}, L" -w  ", L"-x", 0, false,
+        {"Black index 7 with -x",
+         {MakeEntry(7, 0, TunerType::Satellite, 0, L"a")},
+         L"-w",
+         L"-x",
+         0,
+         false,
+         {L"-o 7 -x"}},
+        {"White gets whiteParam as stored",
+         {MakeEntry(1, 0, TunerType::Terrestrial, 0, L"a")},
+         L" -w  ",
+         L"-x",
+         0,
+         false,
          {L"-o 1  -w  "}},
-        {"a row in use launches again", {MakeEntry(4, 0, TunerType::Satellite, 1, L"a")}, L"", L"", 0, true, {L"-o 4 "}},
-        {"double-click takes the selected row", {MakeEntry(0, 0, TunerType::Satellite, 0, L"a"), MakeEntry(5, 1, TunerType::Satellite, 0, L"b")},
-         L"", L"", 1, true, {L"-o 5 "}},
-        {"Unknown closes without starting", {MakeEntry(0, 0, TunerType::Unknown, 0, L"a")}, L"", L"", 0, false, {}},
+        {"a row in use launches again",
+         {MakeEntry(4, 0, TunerType::Satellite, 1, L"a")},
+         L"",
+         L"",
+         0,
+         true,
+         {L"-o 4 "}},
+        {"double-click takes the selected row",
+         {MakeEntry(0, 0, TunerType::Satellite, 0, L"a"),
+          MakeEntry(5, 1, TunerType::Satellite, 0, L"b")},
+         L"",
+         L"",
+         1,
+         true,
+         {L"-o 5 "}},
+        {"Unknown closes without starting",
+         {MakeEntry(0, 0, TunerType::Unknown, 0, L"a")},
+         L"",
+         L"",
+         0,
+         false,
+         {}},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -249,7 +288,8 @@ TEST_F(MainWindow, WithoutASelectionLaunchDoesNothing)
 TEST_F(MainWindow, EscapeCancelsTheCloseBoxClosesEnterDoesNothing)
 {
     g_deviceList = {MakeEntry(0, 0, TunerType::Terrestrial, 0, L"a")};
-    EXPECT_EQ(Run([](HWND dialog) { PressKey(GetDlgItem(dialog, IDC_DEVICE_LIST), VK_ESCAPE); }), 2);
+    EXPECT_EQ(Run([](HWND dialog) { PressKey(GetDlgItem(dialog, IDC_DEVICE_LIST), VK_ESCAPE); }),
+              2);
     EXPECT_EQ(Run([](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); }), 1);
     EXPECT_EQ(Run([](HWND dialog) {
                   HWND list = GetDlgItem(dialog, IDC_DEVICE_LIST);
@@ -313,7 +353,8 @@ TEST_F(SettingsDialog, OpensWithTheValuesInMemoryAndOkTakesAllFour)
     EXPECT_EQ(Run([](HWND dialog) {
                   EXPECT_EQ(EditText(dialog, IDC_WHITE_PARAM).size(), 259u);
                   EXPECT_EQ(EditText(dialog, IDC_BLACK_PATH), L"  D:\\x y\\p.exe ");
-                  PressKey(GetDlgItem(dialog, IDC_WHITE_PARAM), VK_RETURN);  // Enter in an edit confirms
+                  PressKey(GetDlgItem(dialog, IDC_WHITE_PARAM),
+                           VK_RETURN);  // Enter in an edit confirms
               }),
               1);
 }
@@ -338,7 +379,8 @@ TEST_F(SettingsDialog, CancelEscapeAndTheCloseBoxChangeNothing)
 
 // Drives the platform's own file-open dialog: notes the name it opened with,
 // types another into it and presses OK (or Cancel).
-void AnswerFileDialog(const std::wstring& title, const std::wstring& typedName, bool ok, std::wstring& seedShown)
+void AnswerFileDialog(const std::wstring& title, const std::wstring& typedName, bool ok,
+                      std::wstring& seedShown)
 {
     HWND fileDialog = FindOwnWindow(title);
     ASSERT_NE(fileDialog, nullptr) << "no file dialog titled " << Narrow(title);
@@ -364,8 +406,10 @@ TEST_F(SettingsDialog, BrowseFillsOnlyItsOwnEditAndOnlyOnOk)
         std::wstring seed;
         Command(dialog, IDC_BLACK_BROWSE);
         AnswerFileDialog(L"衛星放送向けフリーオ用の実行ファイルを選択", player, true, seed);
-        EXPECT_NE(seed.find(L"Black.exe"), std::wstring::npos) << Narrow(seed);  // seeded from its own edit
-        for (int i = 0; i < 300 && EditText(dialog, IDC_BLACK_PATH) == kBefore.blackPath; ++i) Sleep(10);
+        EXPECT_NE(seed.find(L"Black.exe"), std::wstring::npos)
+            << Narrow(seed);  // seeded from its own edit
+        for (int i = 0; i < 300 && EditText(dialog, IDC_BLACK_PATH) == kBefore.blackPath; ++i)
+            Sleep(10);
         EXPECT_EQ(Narrow(EditText(dialog, IDC_BLACK_PATH)), Narrow(player));
         EXPECT_EQ(EditText(dialog, IDC_WHITE_PATH), kBefore.whitePath);
 
@@ -390,7 +434,9 @@ TEST(FileOpenRequest, AsksForAnExistingExecutable)
     EXPECT_EQ(request.lStructSize, static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400W));
     EXPECT_EQ(request.hwndOwner, GetDesktopWindow());
     const std::wstring filter(request.lpstrFilter, 49);
-    EXPECT_EQ(Narrow(filter), Narrow(std::wstring(L"実行ファイル (*.exe)\0*.exe\0すべてのファイル (*.*)\0*.*\0\0", 49)));
+    EXPECT_EQ(
+        Narrow(filter),
+        Narrow(std::wstring(L"実行ファイル (*.exe)\0*.exe\0すべてのファイル (*.*)\0*.*\0\0", 49)));
     EXPECT_EQ(request.nFilterIndex, 0u);
     EXPECT_EQ(request.lpstrFile, buffer);
     EXPECT_EQ(request.nMaxFile, 260u);

@@ -25,8 +25,8 @@ TEST(MainWindowExe, LaunchesItsSelectedRow)
         SCOPED_TRACE(c.what);
         InstallSimulatedTuners(c.tuners);
         const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_window_launch");
-        const LauncherRun run =
-            RunLauncherExe(launcher, c.arguments, [](HWND window) { PressButton(window, IDC_LAUNCH); });
+        const LauncherRun run = RunLauncherExe(
+            launcher, c.arguments, [](HWND window) { PressButton(window, IDC_LAUNCH); });
         ASSERT_TRUE(run.process.finished) << Describe(run);
         EXPECT_TRUE(run.windowShown);
         EXPECT_EQ(run.process.exitCode, 0u);
