@@ -15,16 +15,15 @@ LauncherSettings g_launcherSettings;
 namespace {
 
 constexpr const wchar_t* kSettingsFileName = L"Zentrobe.ini";
-constexpr DWORD kSaveLockTimeoutMs = 5000;
+constexpr DWORD kLockTimeoutMs = 5000;
 
-std::wstring ReadSetting(const wchar_t* section, const wchar_t* key,
-                         const std::wstring& defaultValue, const std::wstring& file)
+// A value, empty when it is missing.
+std::wstring ReadSetting(const wchar_t* section, const wchar_t* key, const std::wstring& file)
 {
     // Two characters of room beyond the cut, so a value written with
     // protective quotes still comes back whole before it is cut.
     WCHAR buffer[kSettingBufferSize + 2] = {};
-    GetPrivateProfileStringW(section, key, defaultValue.c_str(), buffer, kSettingBufferSize + 2,
-                             file.c_str());
+    GetPrivateProfileStringW(section, key, L"", buffer, kSettingBufferSize + 2, file.c_str());
     std::wstring value = buffer;
     if (value.size() > kSettingBufferSize - 1) value.resize(kSettingBufferSize - 1);
     return value;
@@ -57,24 +56,37 @@ bool IsStrippedAtEdges(wchar_t c)
 }
 
 // Launchers ending together would interleave their read-modify-write
-// rewrites of the file and tear it; one save at a time, machine-wide per
-// file, leaves it whole (the last one wins). The name carries a hash of the
-// path, as object names cannot hold backslashes.
-UniqueKernelHandle SaveLockFor(const std::wstring& file)
-{
-    unsigned long long hash = 14695981039346656037ull;  // FNV-1a over the upper-cased path
-    for (wchar_t c : file) {
-        hash ^= static_cast<unsigned long long>(towupper(c));
-        hash *= 1099511628211ull;
+// rewrites of the file and tear it, and one starting meanwhile would read it
+// half written and take the defaults, which its own exit then writes over the
+// user's values. So reading and rewriting take turns, machine-wide per file:
+// a load sees the file as it was before a save or after it. The name carries
+// a hash of the path, as object names cannot hold backslashes.
+struct SettingsFileLock {
+    explicit SettingsFileLock(const std::wstring& file)
+    {
+        unsigned long long hash = 14695981039346656037ull;  // FNV-1a over the upper-cased path
+        for (wchar_t c : file) {
+            hash ^= static_cast<unsigned long long>(towupper(c));
+            hash *= 1099511628211ull;
+        }
+        wchar_t name[64];
+        swprintf(name, 64, L"Local\\Zentrobe.settings.%016llx", hash);
+        mutex.Reset(CreateMutexW(nullptr, FALSE, name));
+        // Should a hung launcher hold it, going on beats never starting or
+        // saving; an abandoned lock is ours all the same.
+        const DWORD wait = mutex ? WaitForSingleObject(mutex.Get(), kLockTimeoutMs) : WAIT_FAILED;
+        held = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
     }
-    wchar_t name[64];
-    swprintf(name, 64, L"Local\\Zentrobe.settings.%016llx", hash);
-    UniqueKernelHandle lock(CreateMutexW(nullptr, FALSE, name));
-    // Should a hung launcher hold it, saving anyway beats never saving; an
-    // abandoned lock is ours all the same.
-    if (lock) WaitForSingleObject(lock.Get(), kSaveLockTimeoutMs);
-    return lock;
-}
+    ~SettingsFileLock()
+    {
+        if (held) ReleaseMutex(mutex.Get());
+    }
+    SettingsFileLock(const SettingsFileLock&) = delete;
+    SettingsFileLock& operator=(const SettingsFileLock&) = delete;
+
+    UniqueKernelHandle mutex;
+    bool held = false;
+};
 
 }  // namespace
 
@@ -107,26 +119,29 @@ std::wstring ProtectProfileValue(const std::wstring& value)
 void LoadSettings()
 {
     const std::wstring file = SettingsFilePath();
-    const std::wstring defaultPath = DefaultPlayerPath();
     LauncherSettings& s = g_launcherSettings;
-    s.blackPath = ReadSetting(L"Black", L"Path", defaultPath, file);
-    s.whitePath = ReadSetting(L"White", L"Path", defaultPath, file);
-    s.blackParam = ReadSetting(L"Black", L"Param", L"", file);
-    s.whiteParam = ReadSetting(L"White", L"Param", L"", file);
-    // A path key that is present but empty also means the default player.
-    if (s.blackPath.empty()) s.blackPath = defaultPath;
-    if (s.whitePath.empty()) s.whitePath = defaultPath;
+    {
+        const SettingsFileLock lock(file);
+        s.blackPath = ReadSetting(L"Black", L"Path", file);
+        s.whitePath = ReadSetting(L"White", L"Path", file);
+        s.blackParam = ReadSetting(L"Black", L"Param", file);
+        s.whiteParam = ReadSetting(L"White", L"Param", file);
+    }
+    // A path key that is missing, or present but empty, means the default
+    // player. It is filled in here rather than handed to the reader as its
+    // default, whose buffer would cut it short in a deep folder.
+    if (s.blackPath.empty()) s.blackPath = DefaultPlayerPath();
+    if (s.whitePath.empty()) s.whitePath = DefaultPlayerPath();
 }
 
 void SaveSettings()
 {
     const std::wstring file = SettingsFilePath();
-    UniqueKernelHandle lock = SaveLockFor(file);
+    const SettingsFileLock lock(file);
     CreateUnicodeFileIfMissing(file);
     const LauncherSettings& s = g_launcherSettings;
     WriteSetting(L"Black", L"Path", s.blackPath, file);
     WriteSetting(L"White", L"Path", s.whitePath, file);
     WriteSetting(L"Black", L"Param", s.blackParam, file);
     WriteSetting(L"White", L"Param", s.whiteParam, file);
-    if (lock) ReleaseMutex(lock.Get());  // fails harmlessly if the wait timed out
 }

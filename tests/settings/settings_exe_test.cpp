@@ -2,6 +2,7 @@
 // same moment, the file keeps one launcher's values whole.
 #include "player/player_log.h"
 #include "res/resource.h"
+#include "settings/settings_file_test.h"
 #include "support/launcher_run.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,15 @@
 
 namespace {
 
-std::wstring ReadValue(const wchar_t* section, const wchar_t* key, const std::wstring& file)
+// A file of this many other sections takes tens of milliseconds to rewrite.
+constexpr int kSlowSections = 20000;
+// How many launchers end, one after another, while others start.
+constexpr int kEnding = 5;
+
+std::wstring ReadValue(const std::wstring& section, const wchar_t* key, const std::wstring& file)
 {
     WCHAR buffer[512] = {};
-    GetPrivateProfileStringW(section, key, L"<missing>", buffer, 512, file.c_str());
+    GetPrivateProfileStringW(section.c_str(), key, L"<missing>", buffer, 512, file.c_str());
     return buffer;
 }
 
@@ -98,16 +104,6 @@ std::string RunTwoLaunchers(const LauncherFolder& launcher, const std::wstring& 
     return from;
 }
 
-// A padding of other programs' sections, so that each save takes long enough
-// for two to overlap.
-std::wstring OtherSections()
-{
-    std::wstring padding;
-    for (int i = 0; i < 3000; ++i)
-        padding += L"[Other" + std::to_wstring(i) + L"]\r\nKey=" + std::wstring(20, L'k') + L"\r\n";
-    return padding;
-}
-
 // Closed one after the other, the last one's settings are the file's, whole.
 TEST(SettingsExe, TwoLaunchersClosedInTurnLeaveTheLastOnesSettings)
 {
@@ -133,6 +129,100 @@ TEST(SettingsExe, TwoLaunchersSavingAtOnceLeaveOneOfTheirValues)
             RunTwoLaunchers(launcher, round % 2 ? padding : std::wstring(), true);
         EXPECT_TRUE(from == "AAAA" || from == "BBBB")
             << "values from " << from;  // one whole save wins
+    }
+}
+
+// Launchers started from shortcuts or scheduled recordings while others end
+// and save: each one's start falls into other launchers' rewrites of a file
+// slow to rewrite. Each must read the user's settings whole, launch with them,
+// and leave them in the file.
+TEST(SettingsExe, LaunchersStartingWhileOthersSaveKeepTheSettings)
+{
+    InstallSimulatedTuners({L"F4"});
+    const LauncherFolder launcher = PrepareLauncherFolder(L"settings_staggered");
+    const std::wstring padding = OtherSections(kSlowSections);
+    const auto settings = [&](const wchar_t* blackParam) {
+        return Utf16File(padding + L"[White]\r\nPath=" + launcher.player +
+                         L"\r\nParam=-keep me\r\n[Black]\r\nPath=B:\\TV\\black.exe\r\nParam=" +
+                         blackParam + L"\r\n");
+    };
+    ScopedEnvironment log(kPlayerLogVariable, launcher.log);
+    ScopedEnvironment lifetime(kPlayerLifetimeVariable, L"1000");
+
+    // Launchers left open, each having read other Black extra parameters than
+    // the one before, so that each one's exit really rewrites the file.
+    std::vector<OpenLauncher> ending(kEnding);
+    for (int i = 0; i < kEnding; ++i) {
+        WriteFileBytes(launcher.settings, settings(i % 2 ? L"-b one" : L"-b two"));
+        ending[i] = StartWithWindow(launcher);
+        ASSERT_TRUE(ending[i].window);
+    }
+    // They end one after another; launchers start at staggered moments meanwhile.
+    std::vector<ChildProcess> starting;
+    for (OpenLauncher& open : ending) {
+        PressEscape(open.window);
+        for (DWORD delay : {0, 10, 20, 40}) {
+            Sleep(delay);
+            starting.push_back(StartChild(L"\"" + launcher.exe + L"\" -t0", launcher.folder));
+            ASSERT_TRUE(starting.back()) << "error " << starting.back().startError;
+        }
+        EXPECT_EQ(Finish(open), 0u);
+    }
+    for (const ChildProcess& child : starting) {
+        const ProcessResult run = FinishChild(child, 60000);
+        EXPECT_TRUE(run.finished && run.exitCode == 0)
+            << "finished " << run.finished << ", exit code " << run.exitCode;
+    }
+
+    const std::vector<PlayerStart> starts = ReadPlayerLog(launcher.log);
+    EXPECT_EQ(starts.size(), starting.size());
+    int wrong = 0;
+    for (const PlayerStart& start : starts)
+        wrong += ArgumentsOf(start, launcher.player) != L"-o 0 -keep me";
+    EXPECT_EQ(wrong, 0) << "of " << starts.size() << " player starts lacked the stored parameters";
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, launcher.settings.c_str());
+    EXPECT_EQ(Narrow(ReadValue(L"White", L"Path", launcher.settings)), Narrow(launcher.player));
+    EXPECT_EQ(ReadValue(L"White", L"Param", launcher.settings), L"-keep me");
+    EXPECT_EQ(ReadValue(L"Black", L"Path", launcher.settings), L"B:\\TV\\black.exe");
+    const std::wstring blackParam = ReadValue(L"Black", L"Param", launcher.settings);
+    EXPECT_TRUE(blackParam == L"-b one" || blackParam == L"-b two") << Narrow(blackParam);
+    EXPECT_EQ(ReadValue(L"Other" + std::to_wstring(kSlowSections - 1), L"Key", launcher.settings),
+              std::wstring(20, L'k'));
+}
+
+// In a folder just deep enough, the default player path is one character
+// longer than the longest value the file reader keeps. A path key that is
+// missing, or present but empty, must still get the whole default, and that
+// whole default is what is written back.
+TEST(SettingsExe, TheDefaultPlayerPathIsWholeInADeepFolder)
+{
+    InstallSimulatedTuners({L"F4"});
+    const std::wstring base = FreshFolder(L"settings_deep");
+    // <folder>\Zentrobe.exe and <folder>\Zentrobe.ini take 259 characters, the
+    // platform's limit; <folder>\FriioView.exe takes 260.
+    const size_t folderLength = 259 - std::wstring(L"\\Zentrobe.exe").size();
+    if (base.size() + 2 > folderLength) GTEST_SKIP() << "the build folder is too deep already";
+    const std::wstring folder = base + L"\\" + std::wstring(folderLength - base.size() - 1, L'd');
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
+    LauncherFolder launcher;
+    launcher.folder = folder;
+    launcher.exe = folder + L"\\Zentrobe.exe";
+    launcher.player = folder + L"\\FriioView.exe";
+    launcher.log = base + L"\\player.log";
+    launcher.settings = folder + L"\\Zentrobe.ini";
+    ASSERT_EQ(launcher.exe.size(), 259u);
+    ASSERT_EQ(launcher.player.size(), 260u);
+    ASSERT_TRUE(CopyFileW(ShippedExe().c_str(), launcher.exe.c_str(), FALSE)) << GetLastError();
+
+    for (const char* before : {"", "[White]\r\nPath=\r\nParam=-w\r\n"}) {
+        SCOPED_TRACE(*before ? "a present but empty White path" : "no settings file");
+        DeleteFileW(launcher.settings.c_str());
+        if (*before) WriteFileBytes(launcher.settings, before);
+        const LauncherRun run = RunLauncherExe(launcher, L"-t0");
+        ASSERT_TRUE(run.process.finished) << Describe(run);
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, launcher.settings.c_str());
+        EXPECT_EQ(Narrow(ReadValue(L"White", L"Path", launcher.settings)), Narrow(launcher.player));
+        EXPECT_EQ(Narrow(ReadValue(L"Black", L"Path", launcher.settings)), Narrow(launcher.player));
     }
 }
 

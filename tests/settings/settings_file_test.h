@@ -7,6 +7,19 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+// Other programs' sections, 3000 of them unless told: a file this size
+// takes long enough to rewrite that a reader or a second writer can catch it
+// halfway. The last is [Other<count - 1>], with Key= twenty k's.
+inline std::wstring OtherSections(int count = 3000)
+{
+    std::wstring padding;
+    for (int i = 0; i < count; ++i)
+        padding += L"[Other" + std::to_wstring(i) + L"]\r\nKey=" + std::wstring(20, L'k') + L"\r\n";
+    return padding;
+}
+
 class SettingsFileTest : public testing::Test {
 protected:
     void SetUp() override
