@@ -20,28 +20,42 @@ std::wstring ExtraParameters(int type)
     return std::wstring();
 }
 
+std::wstring PlayerExecutable(const std::wstring& path)
+{
+    const size_t first = path.find_first_not_of(L" \t");
+    if (first == std::wstring::npos) return std::wstring();
+    std::wstring executable = path.substr(first, path.find_last_not_of(L" \t") - first + 1);
+    if (executable.size() >= 2 && executable.front() == L'"' && executable.back() == L'"')
+        executable = executable.substr(1, executable.size() - 2);
+    return executable;
+}
+
 int LaunchPlayer(int type, const std::wstring& arguments)
 {
-    const std::wstring* playerPath = nullptr;
+    std::wstring playerPath;
     if (type == TunerType::Terrestrial)
-        playerPath = &g_launcherSettings.whitePath;
+        playerPath = PlayerExecutable(g_launcherSettings.whitePath);
     else if (type == TunerType::Satellite)
-        playerPath = &g_launcherSettings.blackPath;
+        playerPath = PlayerExecutable(g_launcherSettings.blackPath);
     else
         return 0;
 
     // Always quoted, so a path with blanks reaches the loader whole.
-    std::wstring commandLine = L"\"" + *playerPath + L"\" " + arguments;
+    std::wstring commandLine = L"\"" + playerPath + L"\" " + arguments;
     // Past the platform's limit Windows refuses the start, but Wine cuts the
     // line short and starts the player with a mangled last argument.
     if (commandLine.size() >= kMaxCommandLine) return 0;
-    const std::wstring directory = RemoveFileSpec(*playerPath);  // the player's own folder
+    // The player's own folder. A bare file name has none: the player then
+    // starts in the launcher's working directory, and the platform's search
+    // finds it beside the launcher (an empty directory would be refused).
+    const std::wstring directory = RemoveFileSpec(playerPath);
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                        nullptr, directory.c_str(), &startup, &process))
+                        nullptr, directory.empty() ? nullptr : directory.c_str(), &startup,
+                        &process))
         return 0;
 
     UniqueKernelHandle processHandle(process.hProcess);

@@ -1,6 +1,7 @@
 // The shipped Zentrobe.exe starting the player end to end: paths with
-// blanks, a missing or vanished player, one that never gets ready, and a
-// player command line over the platform's limit.
+// blanks, in quotes or without a folder, a missing or vanished player, one
+// that never gets ready and one that stays open, and a player command line
+// over the platform's limit.
 #include "player/player_log.h"
 #include "res/resource.h"
 #include "support/launcher_run.h"
@@ -28,6 +29,100 @@ TEST(PlayerLaunchExe, APathWithBlanksStartsInItsOwnFolder)
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(Narrow(starts[0].commandLine), Narrow(L"\"" + playerPath + L"\" -o 1  --x"));
     EXPECT_EQ(Narrow(starts[0].workingDirectory), Narrow(playerFolder));
+}
+
+// Explorer's "Copy as path" puts quotes around a path, and a path typed by
+// hand may carry blanks at its ends. Stored as typed, it still starts the
+// player from that path, in that path's folder.
+TEST(PlayerLaunchExe, AQuotedOrBlankEdgedPathStartsThePlayerFromThatPath)
+{
+    InstallSimulatedTuners({L"F4"});
+    const struct Case {
+        const char* what;
+        const wchar_t* before;
+        const wchar_t* after;
+        const wchar_t* written;  // how the launcher writes the stored value
+    } cases[] = {
+        {"pasted with quotes", L"\"", L"\"", L"\"\"%\"\""},
+        {"blanks at both ends", L"  ", L" ", L"\"  % \""},
+        {"blanks around quotes", L" \"", L"\" ", L"\" \"%\" \""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_quoted_path");
+        const std::wstring playerFolder = launcher.folder + L"\\TV Player";
+        const std::wstring playerPath = playerFolder + L"\\FriioView.exe";
+        CreateDirectoryW(playerFolder.c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW(PlayerExe().c_str(), playerPath.c_str(), FALSE));
+        const std::wstring stored = c.before + playerPath + c.after;
+        std::wstring written = c.written;
+        written.replace(written.find(L'%'), 1, playerPath);
+        WriteFileBytes(launcher.settings, Utf16File(L"[White]\r\nPath=" + written + L"\r\n"));
+
+        const LauncherRun run = RunLauncherExe(launcher, L"-t0");
+        ASSERT_TRUE(run.process.finished) << Describe(run);
+        const std::vector<PlayerStart> starts = ReadPlayerLog(launcher.log);
+        ASSERT_EQ(starts.size(), 1u);
+        EXPECT_EQ(Narrow(starts[0].commandLine), Narrow(L"\"" + playerPath + L"\" -o 0"));
+        EXPECT_EQ(Narrow(starts[0].workingDirectory), Narrow(playerFolder));
+        // The stored value itself is kept exactly as typed.
+        WCHAR value[512] = {};
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, launcher.settings.c_str());
+        GetPrivateProfileStringW(L"White", L"Path", L"", value, 512, launcher.settings.c_str());
+        EXPECT_EQ(Narrow(value), Narrow(stored));
+    }
+}
+
+// Just "FriioView.exe": the player starts in the launcher's own working
+// directory, and the platform's search finds it beside the launcher.
+TEST(PlayerLaunchExe, APathWithoutAFolderFindsThePlayerBesideTheLauncher)
+{
+    InstallSimulatedTuners({L"F4"});
+    const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_bare_name");
+    WriteFileBytes(launcher.settings, "[White]\r\nPath=FriioView.exe\r\nParam=-w\r\n");
+    LaunchOptions elsewhere;
+    elsewhere.workingDirectory = FreshFolder(L"e2e_bare_name_cwd");  // holds no player
+    const LauncherRun run = RunLauncherExe(launcher, L"-t0", PressEscape, elsewhere);
+    ASSERT_TRUE(run.process.finished) << Describe(run);
+    EXPECT_EQ(run.process.exitCode, 0u);
+    const std::vector<PlayerStart> starts = ReadPlayerLog(launcher.log);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(Narrow(starts[0].commandLine), "\"FriioView.exe\" -o 0 -w");
+    EXPECT_EQ(Narrow(starts[0].workingDirectory), Narrow(elsewhere.workingDirectory));
+}
+
+// A player that stays open does not hold the launcher: it returns once the
+// player is ready for input, on the command line and from the window alike.
+TEST(PlayerLaunchExe, TheLauncherDoesNotWaitForThePlayerToEnd)
+{
+    InstallSimulatedTuners({L"F4"});
+    const struct Case {
+        const char* what;
+        const wchar_t* arguments;
+        WindowAction onWindow;
+    } cases[] = {
+        {"-t0", L"-t0", PressEscape},
+        {"the window's Launch button", L"", [](HWND window) { PressButton(window, IDC_LAUNCH); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_player_stays");
+        LaunchOptions playerStays;
+        playerStays.playerLifetimeMs = 0;  // until closed
+        playerStays.timeoutMs = 30000;
+        const LauncherRun run = RunLauncherExe(launcher, c.arguments, c.onWindow, playerStays);
+        const std::vector<PlayerStart> starts = ReadPlayerLog(launcher.log);
+        ASSERT_EQ(starts.size(), 1u);
+        const UniqueKernelHandle player(
+            OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, starts[0].processId));
+        EXPECT_TRUE(run.process.finished) << Describe(run);
+        EXPECT_EQ(run.process.exitCode, 0u);
+        ASSERT_TRUE(player.Valid());
+        EXPECT_EQ(WaitForSingleObject(player.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+            << "the player ended before the launcher returned";
+        TerminateProcess(player.Get(), 0);
+        WaitForSingleObject(player.Get(), 10000);
+    }
 }
 
 TEST(PlayerLaunchExe, AMissingPlayerStartsNothingAndStillSaves)
