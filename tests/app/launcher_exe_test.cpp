@@ -71,14 +71,20 @@ TEST(CommandLineExe, SelectorsThatSelectNothingOpenTheWindowInstead)
     }
 }
 
-TEST(CommandLineExe, UnknownTunersAreNeverLaunched)
+// "-t" names a White tuner and "-s" a Black one, so no selector reaches a
+// tuner of unknown model: with only such tuners the window shows instead.
+TEST(CommandLineExe, NoSelectorReachesAnUnknownTuner)
 {
-    InstallSimulatedTuners({L"00"});
-    const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_unknown");
-    const LauncherRun run = RunLauncherExe(launcher, L"-t0");
-    EXPECT_TRUE(run.windowShown);  // no White tuner: the window instead
-    EXPECT_EQ(run.process.exitCode, 0u);
-    EXPECT_TRUE(ReadPlayerLog(launcher.log).empty());
+    InstallSimulatedTuners({L"00", L"7E"});
+    for (const wchar_t* arguments : {L"-t0", L"-s0", L"-t1"}) {
+        SCOPED_TRACE(Narrow(arguments));
+        const LauncherFolder launcher = PrepareLauncherFolder(L"e2e_unknown");
+        const LauncherRun run = RunLauncherExe(launcher, arguments);
+        ASSERT_TRUE(run.process.finished) << Describe(run);
+        EXPECT_TRUE(run.windowShown);
+        EXPECT_EQ(run.process.exitCode, 0u);
+        EXPECT_TRUE(ReadPlayerLog(launcher.log).empty());
+    }
 }
 
 TEST(RunSequenceExe, AStartWithoutArgumentsShowsTheWindowAndWritesDefaults)

@@ -51,18 +51,9 @@ std::vector<int> Marks(const DeviceList& list)
 constexpr const wchar_t* kTitle = L"Friio HDTV Player";
 constexpr const wchar_t* kDialog = L"#32770";
 
-// Players that earlier tests started may still be closing; their windows
-// would mark entries here too.
-void WaitForOtherPlayersToClose()
-{
-    WindowQuery players;
-    players.title = kTitle;
-    WaitForNoWindow(players, 10000);
-}
-
 class MarkDevicesInUseTest : public testing::Test {
 protected:
-    void SetUp() override { WaitForOtherPlayersToClose(); }
+    void SetUp() override { WaitForPlayersToClose(); }
 };
 
 TEST_F(MarkDevicesInUseTest, OnlyExactPlayerWindowsWithANegativeValueMark)

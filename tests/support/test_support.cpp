@@ -2,6 +2,7 @@
 #include "support/test_support.h"
 
 #include "driver/tuner_installer.h"
+#include "support/window_finder.h"
 #include "test_paths.h"
 
 #include <shellapi.h>
@@ -108,6 +109,13 @@ std::string Utf16File(const std::wstring& text)
 {
     return "\xFF\xFE" +
            std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+void WaitForPlayersToClose()
+{
+    WindowQuery players;
+    players.title = L"Friio HDTV Player";
+    EXPECT_TRUE(WaitForNoWindow(players, 20000)) << "a substitute player is still open after 20 s";
 }
 
 void InstallSimulatedTuners(const std::vector<std::wstring>& devices)

@@ -36,6 +36,11 @@ std::wstring ReadFileText(const std::wstring& path);
 // The bytes of a UTF-16LE file with its byte-order mark.
 std::string Utf16File(const std::wstring& text);
 
+// Waits until no substitute player's window is left, at most 20 s: players an
+// earlier test started may still be closing, and their windows would mark
+// tuners in use.
+void WaitForPlayersToClose();
+
 // Installs exactly these simulated tuners (see the driver's installer), and
 // fails the current test when that does not work.
 void InstallSimulatedTuners(const std::vector<std::wstring>& devices);
