@@ -1,4 +1,5 @@
-# Helpers shared by the README's commands (test.sh, demo.sh). Source, don't run.
+# Helpers shared by the README's commands (test.sh, demo.sh) and bench.sh,
+# release.sh. Source, don't run.
 
 # Debian packages the build, the tests and the demo need.
 ZENTROBE_PACKAGES=(
@@ -6,35 +7,126 @@ ZENTROBE_PACKAGES=(
   wine wine64 fonts-wine googletest xvfb xauth x11-utils imagemagick fonts-ipafont-gothic zip
 )
 
-# Installs whatever of ZENTROBE_PACKAGES is missing (apt-get update first).
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
+
+# Installs whatever of ZENTROBE_PACKAGES is missing (apt-get update first),
+# and mends a 32-bit Wine that cannot run here.
 ensure_packages() {
   local missing=()
   for p in "${ZENTROBE_PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    installed "$p" || missing+=("$p")
   done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "== installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "== installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+  drop_unrunnable_wine32
 }
 
-# Tries once to make 32-bit Windows programs runnable (Debian's wine32:i386).
-# The i386 index is sometimes out of step with amd64 and the install fails;
-# then the i386 architecture is removed again so later apt-get runs still work.
-try_wine32() {
-  dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' && return 0
-  [ -n "${ZENTROBE_SKIP_WINE32:-}" ] && return 1
+# --- 32-bit Wine (wine32:i386), for the i686 tests ----------------------------
+# Three kinds of machine: it installs and runs; it does not install (the i386
+# index is out of step with amd64, and while the i386 architecture is added
+# every apt-get update fails); or it installs but the kernel cannot run 32-bit
+# programs (IA-32 emulation off: "32-bit emulation disabled" in dmesg). In the
+# last case /usr/bin/wine prefers the 32-bit loader once it exists, so every
+# Wine call fails, 64-bit ones included. None of them may be left worse.
+
+# True when the kernel runs 32-bit x86 programs: a 96-byte i386 ELF whose
+# only work is to exit with code 42.
+kernel_runs_32bit() {
+  local probe code=0
+  probe=$(mktemp) || return 1
+  printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$probe"
+  chmod +x "$probe"
+  "$probe" 2>/dev/null || code=$?
+  rm -f "$probe"
+  [ "$code" = 42 ]
+}
+
+# True when Debian's 32-bit Wine loader runs here.
+wine32_runs() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Every :i386 package dpkg knows, one per line.
+i386_packages() {
+  dpkg-query -W -f='${Package}:${Architecture}\n' 2>/dev/null | grep ':i386$' | sort
+}
+
+# Purges the :i386 packages that are not in $1 (the list from before an
+# install; empty: all of them), then removes the i386 architecture when $2 is
+# 1 (this command added it). libgcc-s1:i386 is marked protected.
+remove_wine32() {
+  local before=$1 added=$2 purge
+  purge=$(comm -23 <(i386_packages) <(printf '%s\n' "$before" | grep . | sort))
+  if [ -n "$purge" ]; then
+    # shellcheck disable=SC2086 # one package a word
+    dpkg --purge --force-remove-protected $purge >/dev/null 2>&1 ||
+      dpkg --purge --force-remove-protected --force-depends $purge >/dev/null 2>&1 || true
+  fi
+  if [ "$added" = 1 ] && [ -z "$(i386_packages)" ]; then
+    dpkg --remove-architecture i386 2>/dev/null || true
+  fi
+  apt-get update -qq >/dev/null 2>&1 || true
+}
+
+# A wine32:i386 that cannot run here breaks every Wine call; whoever
+# installed it, it is removed, so that the 64-bit Wine works again.
+drop_unrunnable_wine32() {
+  installed wine32:i386 || return 0
+  wine32_runs && return 0
+  echo "!! wine32:i386 is installed but cannot run on this machine, and while it is"
+  echo "!! installed every Wine call fails, 64-bit ones included: removing it again"
+  remove_wine32 "" 0
+}
+
+# Installs wine32:i386 and checks that it runs; where it does not install or
+# does not run, undoes exactly what it installed. True when it runs.
+install_wine32() {
+  local before added=0
+  before=$(i386_packages)
   echo "== trying to install wine32:i386 for the 32-bit tests"
   export DEBIAN_FRONTEND=noninteractive
-  dpkg --add-architecture i386
-  apt-get update -qq >/dev/null 2>&1
-  if apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null 2>&1; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+    added=1
+  fi
+  # Interrupted halfway, the machine must not keep a half-made 32-bit Wine.
+  trap 'remove_wine32 "$before" "$added"; exit 130' INT TERM
+  if apt-get update -qq >/dev/null 2>&1 &&
+    apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null 2>&1 &&
+    wine32_runs; then
+    trap - INT TERM
     return 0
   fi
-  dpkg --remove-architecture i386 2>/dev/null || true
-  apt-get update -qq >/dev/null 2>&1 || true
+  if installed wine32:i386; then
+    echo "!! wine32:i386 installed but does not run here: removing it and what it brought"
+  else
+    echo "!! wine32:i386 did not install: removing the i386 architecture again"
+  fi
+  remove_wine32 "$before" "$added"
+  trap - INT TERM
+  wine --version >/dev/null 2>&1 || echo "!! Wine still does not run after undoing the install"
   return 1
+}
+
+# Makes 32-bit Windows programs runnable if this machine can run them at all.
+# True when they run. ZENTROBE_SKIP_WINE32=1 skips the attempt.
+try_wine32() {
+  if installed wine32:i386; then
+    wine32_runs
+    return
+  fi
+  [ -n "${ZENTROBE_SKIP_WINE32:-}" ] && return 1
+  if ! kernel_runs_32bit; then
+    echo "!! this kernel does not run 32-bit programs (IA-32 emulation off?): not installing wine32:i386"
+    return 1
+  fi
+  install_wine32
 }
 
 # Configures and builds one tree: configure_and_build SRC BUILD ARCH THREADS [cmake args...]

@@ -25,7 +25,7 @@ if [ "$wine32" = 1 ]; then
   wine build/x86_64-tests/testbed/driver/tunersim-install.exe install >/dev/null
   ctest --test-dir build/i686-tests --output-on-failure || status=1
 else
-  echo "!! i686 tests NOT run: 32-bit Wine (wine32:i386) is not installable on this machine."
+  echo "!! i686 tests NOT run: 32-bit Windows programs cannot run under Wine on this machine."
   echo "!! The i686 build was compiled and its record sizes checked at compile time only."
 fi
 echo "== x86_64 tests"
