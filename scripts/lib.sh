@@ -191,6 +191,29 @@ build_shipped() {
   done
 }
 
+# Builds the shipped Zentrobe.exe for both architectures once more, afresh,
+# in another folder, at another time, with another locale, time zone and
+# SOURCE_DATE_EPOCH, and checks that the bytes come out the same as those of
+# build_shipped. False when an executable differs.
+check_reproducible() {
+  local arch status=0 again
+  echo "== building the shipped Zentrobe.exe again elsewhere: the bytes must not change"
+  for arch in x86_64 i686; do
+    again=build/reproduce/$arch/Zentrobe.exe
+    rm -rf "build/reproduce/$arch"
+    TZ=Pacific/Kiritimati LC_ALL=C SOURCE_DATE_EPOCH=1 \
+      configure_and_build "$PWD" "build/reproduce/$arch" "$arch" win32 >/dev/null
+    if cmp -s "$(shipped_exe $arch)" "$again"; then
+      echo "   $arch: identical, sha256 $(sha256sum "$again" | cut -c1-16)..."
+    else
+      echo "!! $arch: the second build differs (offset, byte, byte):"
+      cmp -l "$(shipped_exe $arch)" "$again" | head -5
+      status=1
+    fi
+  done
+  return $status
+}
+
 # Builds the shipped Zentrobe.exe for both architectures and the x86_64 test
 # tree (test equipment, tests, benchmarks); with "i686-tests" also the i686
 # test tree. Run from the repository's root.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The test command: installs what is missing, builds Zentrobe.exe for x86_64
-# and i686, builds the test equipment and the tests, and runs every test under
-# Wine (headless) in a private prefix inside build/.
+# and i686 (twice, to check the builds are reproducible), builds the test
+# equipment and the tests, and runs every test under Wine (headless) in a
+# private prefix inside build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -10,6 +11,8 @@ source scripts/lib.sh
 ensure_packages
 
 build_everything i686-tests
+status=0
+check_reproducible || status=1
 
 wine32=0
 try_wine32 && wine32=1
@@ -18,7 +21,6 @@ wine_prefix "$root/build/wineprefix"
 wine_server_start
 trap wine_server_stop EXIT
 
-status=0
 if [ "$wine32" = 1 ]; then
   echo "== i686 tests"
   # The driver service must be made by a 64-bit process (the tests' installer is 32-bit here).
