@@ -24,25 +24,28 @@ driver=$(wine_path "$root/$tree/testbed/driver/tunersim.sys")
 
 echo "== timing (a few minutes)" >&2
 window=$(wine $tree/bench/window_bench.exe "$(wine_path "$root/$bench")" \
-  "$(wine_path "$root/$tree/bench/baseline_window.exe")" "$driver" "$runs")
+  "$(wine_path "$root/$tree/bench/baseline_window.exe")" \
+  "$(wine_path "$root/$tree/bench/timeline_product.exe")" \
+  "$(wine_path "$root/$tree/bench/timeline_baseline.exe")" "$driver" "$runs")
 launch=$(wine $tree/bench/launch_bench.exe "$(wine_path "$root/$bench")" \
   "$(wine_path "$root/$tree/bench/baseline_launch.exe")" "$driver" "$runs")
 discovery=$(wine $tree/bench/discovery_bench.exe "$driver")
 
 sizes=""
 for arch in x86_64 i686; do
-  "$arch-w64-mingw32-strip" -o "$bench/Zentrobe-$arch.exe" "$(shipped_exe $arch)"
-  sizes+=$(printf '  %-7s %9s bytes   imports: %s' "$arch" "$(stat -c %s "$bench/Zentrobe-$arch.exe")" \
+  sizes+=$(printf '  %-7s %9s bytes   imports: %s' "$arch" "$(stat -c %s "$(shipped_exe $arch)")" \
     "$("$arch-w64-mingw32-objdump" -p "$(shipped_exe $arch)" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')")$'\n'
 done
 
 echo
 echo "Zentrobe benchmarks (Wine $(wine --version | sed 's/wine-//'), medians; each pair alternates the order)"
 printf '%-44s %10s %10s %7s   %-8s\n' "Figure" "Zentrobe" "baseline" "ratio" "goal"
-echo "$window" | tr -d '\r'
+echo "$window" | tr -d '\r' | head -n 1
 echo "$launch" | tr -d '\r'
+echo
+echo "$window" | tr -d '\r' | tail -n +2
 echo
 echo "$discovery" | tr -d '\r'
 echo
-echo "Size of Zentrobe.exe, stripped:"
+echo "Size of the shipped Zentrobe.exe (stripped as linked):"
 printf '%s' "$sizes"
