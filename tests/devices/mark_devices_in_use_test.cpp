@@ -4,6 +4,7 @@
 #include "player/player.h"
 #include "player/player_log.h"
 #include "support/test_support.h"
+#include "support/wait.h"
 #include "support/window_finder.h"
 
 #include <gtest/gtest.h>
@@ -154,7 +155,7 @@ TEST_F(MarkDevicesInUseTest, SeesTheWindowOfARunningPlayerProcess)
     WindowQuery playerWindowQuery;
     playerWindowQuery.processId = player.id;
     playerWindowQuery.title = kTitle;
-    const HWND playerWindow = WaitForWindow(playerWindowQuery, 20000);
+    const HWND playerWindow = WaitForWindow(playerWindowQuery, kPatienceMs);
 
     DeviceList list = ThreeEntries();
     MarkDevicesInUse(list);

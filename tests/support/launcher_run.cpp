@@ -2,6 +2,7 @@
 #include "support/launcher_run.h"
 
 #include "res/resource.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,6 @@
 namespace {
 
 constexpr DWORD kPollMs = 20;
-// Generous: a slow machine must give a slow pass, not a failure.
-constexpr DWORD kWindowWaitMs = 30000;
 
 }  // namespace
 
@@ -106,9 +105,8 @@ OpenLauncher StartWithWindow(const LauncherFolder& launcher)
     if (!open.process)
         ADD_FAILURE() << "cannot start " << Narrow(launcher.exe) << ": error "
                       << open.process.startError;
-    else if (!(open.window = WaitForWindow(MainWindowOf(open.process.id), kWindowWaitMs)))
-        ADD_FAILURE() << "the launcher's window did not show within " << kWindowWaitMs / 1000
-                      << " s";
+    else if (!(open.window = WaitForWindow(MainWindowOf(open.process.id), kPatienceMs)))
+        ADD_FAILURE() << "the launcher's window did not show within " << kPatienceMs / 1000 << " s";
     return open;
 }
 

@@ -2,6 +2,7 @@
 #include "support/test_support.h"
 
 #include "driver/tuner_installer.h"
+#include "support/wait.h"
 #include "support/window_finder.h"
 #include "test_paths.h"
 
@@ -115,7 +116,8 @@ void WaitForPlayersToClose()
 {
     WindowQuery players;
     players.title = L"Friio HDTV Player";
-    EXPECT_TRUE(WaitForNoWindow(players, 20000)) << "a substitute player is still open after 20 s";
+    EXPECT_TRUE(WaitForNoWindow(players, kPatienceMs))
+        << "a substitute player is still open after " << kPatienceMs / 1000 << " s";
 }
 
 void InstallSimulatedTuners(const std::vector<std::wstring>& devices)

@@ -1,13 +1,11 @@
 // See window_finder.h.
 #include "support/window_finder.h"
 
-#include "support/stopwatch.h"
+#include "support/wait.h"
 
 #include <cwchar>
 
 namespace {
-
-constexpr DWORD kPollMs = 10;
 
 bool Matches(HWND window, const WindowQuery& query)
 {
@@ -42,21 +40,17 @@ bool Answers(HWND window, UINT timeoutMs)
 
 HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs)
 {
-    const Stopwatch waited;
-    do {
-        HWND window = FindTopLevelWindow(query);
-        if (window && IsWindowVisible(window) && Answers(window)) return window;
-        Sleep(kPollMs);
-    } while (waited.Ms() < timeoutMs);
-    return nullptr;
+    HWND window = nullptr;
+    const bool ready = WaitUntil(
+        [&] {
+            window = FindTopLevelWindow(query);
+            return window && IsWindowVisible(window) && Answers(window);
+        },
+        timeoutMs);
+    return ready ? window : nullptr;
 }
 
 bool WaitForNoWindow(const WindowQuery& query, DWORD timeoutMs)
 {
-    const Stopwatch waited;
-    while (FindTopLevelWindow(query)) {
-        if (timeoutMs && waited.Ms() >= timeoutMs) return false;
-        Sleep(kPollMs);
-    }
-    return true;
+    return WaitUntil([&] { return !FindTopLevelWindow(query); }, timeoutMs);
 }

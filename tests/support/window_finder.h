@@ -14,9 +14,9 @@ struct WindowQuery {
 // The first matching top-level window in Z order, or null.
 HWND FindTopLevelWindow(const WindowQuery& query);
 
-// Waits at most timeoutMs for a matching window that is visible and whose
-// thread answers messages, so input sent to it is taken, not lost while it
-// is still being set up. Null when none came.
+// Waits at most timeoutMs (0: for ever) for a matching window that is
+// visible and whose thread answers messages, so input sent to it is taken,
+// not lost while it is still being set up. Null when none came.
 HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs);
 
 // Waits at most timeoutMs (0: for ever) until no matching window is left.

@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "settings/settings.h"
 #include "support/test_support.h"
+#include "support/wait.h"
 #include "support/window_finder.h"
 #include "ui/ui.h"
 
@@ -19,7 +20,7 @@
 namespace {
 
 // A visible top-level window of this process with this title, once it takes input.
-HWND FindOwnWindow(const std::wstring& title, DWORD waitMs = 20000)
+HWND FindOwnWindow(const std::wstring& title, DWORD waitMs = kPatienceMs)
 {
     WindowQuery query;
     query.processId = GetCurrentProcessId();
@@ -39,9 +40,9 @@ INT_PTR RunDialog(int templateId, DLGPROC procedure, const std::wstring& title,
             return;
         }
         script(dialog);
-        for (int i = 0; i < 300 && IsWindow(dialog); ++i) Sleep(10);
-        if (IsWindow(dialog)) {
-            ADD_FAILURE() << "the script left the dialog open";
+        if (!WaitUntil([&] { return !IsWindow(dialog); }, kPatienceMs)) {
+            ADD_FAILURE() << "the dialog was still open " << kPatienceMs / 1000
+                          << " s after the script ended";
             PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         }
     });
@@ -393,7 +394,8 @@ void AnswerFileDialog(const std::wstring& title, const std::wstring& typedName, 
     seedShown = shown;
     SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typedName.c_str()));
     PostMessageW(fileDialog, WM_COMMAND, ok ? IDOK : IDCANCEL, 0);
-    for (int i = 0; i < 300 && IsWindow(fileDialog); ++i) Sleep(10);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(fileDialog); }, kPatienceMs))
+        << "the file dialog did not close";
 }
 
 TEST_F(SettingsDialog, BrowseFillsOnlyItsOwnEditAndOnlyOnOk)
@@ -408,8 +410,8 @@ TEST_F(SettingsDialog, BrowseFillsOnlyItsOwnEditAndOnlyOnOk)
         AnswerFileDialog(L"衛星放送向けフリーオ用の実行ファイルを選択", player, true, seed);
         EXPECT_NE(seed.find(L"Black.exe"), std::wstring::npos)
             << Narrow(seed);  // seeded from its own edit
-        for (int i = 0; i < 300 && EditText(dialog, IDC_BLACK_PATH) == kBefore.blackPath; ++i)
-            Sleep(10);
+        WaitUntil([&] { return EditText(dialog, IDC_BLACK_PATH) != kBefore.blackPath; },
+                  kPatienceMs);
         EXPECT_EQ(Narrow(EditText(dialog, IDC_BLACK_PATH)), Narrow(player));
         EXPECT_EQ(EditText(dialog, IDC_WHITE_PATH), kBefore.whitePath);
 
@@ -465,7 +467,8 @@ TEST(MainWindowSettings, TheSettingsDialogIsOwnedByTheMainWindowAndDisablesIt)
         EXPECT_EQ(settingsOrigin.y, mainOrigin.y);
         SetDlgItemTextW(settings, IDC_BLACK_PARAM, L"-n");
         Command(settings, IDOK);
-        for (int i = 0; i < 300 && IsWindow(settings); ++i) Sleep(10);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(settings); }, kPatienceMs))
+            << "the settings dialog did not close";
         EXPECT_TRUE(IsWindowEnabled(main));
         PressKey(GetDlgItem(main, IDC_DEVICE_LIST), VK_ESCAPE);
     });

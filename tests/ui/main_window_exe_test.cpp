@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "support/launcher_run.h"
 #include "support/remote_list_view.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ ChildProcess StartPlayerOn(int position)
     WindowQuery window;
     window.processId = player.id;
     window.title = L"Friio HDTV Player";
-    EXPECT_NE(WaitForWindow(window, 20000), nullptr) << "the player's window did not show";
+    EXPECT_NE(WaitForWindow(window, kPatienceMs), nullptr) << "the player's window did not show";
     return player;
 }
 
@@ -80,7 +81,7 @@ TEST(MainWindowExe, MarksTheTunersThatRunningPlayersUse)
         DWORD_PTR result = 0;
         EXPECT_TRUE(SendMessageTimeoutW(window, WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED),
                                         reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_REFRESH)),
-                                        SMTO_ABORTIFHUNG, 20000, &result));
+                                        SMTO_ABORTIFHUNG, kPatienceMs, &result));
         afterRefresh = States(window);
         PressEscape(window);
     });
