@@ -98,12 +98,7 @@ std::wstring ReadFileText(const std::wstring& path)
         static_cast<unsigned char>(bytes[1]) == 0xFE)
         return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2),
                             (bytes.size() - 2) / 2);
-    if (bytes.empty()) return std::wstring();
-    const int n =
-        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), &wide[0], n);
-    return wide;
+    return ToWide(bytes, CP_ACP);
 }
 
 std::string Utf16File(const std::wstring& text)

@@ -3,13 +3,13 @@
 
 #include <windows.h>
 
-std::wstring Utf8ToWide(const std::string& text)
+std::wstring ToWide(const std::string& text, unsigned codePage)
 {
     if (text.empty()) return std::wstring();
     const int n =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
     return wide;
 }
 

@@ -3,7 +3,12 @@
 
 #include <string>
 
-std::wstring Utf8ToWide(const std::string& text);
+// Text in a code page (CP_UTF8, CP_ACP, ...) as UTF-16.
+std::wstring ToWide(const std::string& text, unsigned codePage);
+inline std::wstring Utf8ToWide(const std::string& text)
+{
+    return ToWide(text, 65001 /* CP_UTF8 */);
+}
 std::string Narrow(const std::wstring& text);  // UTF-8, for messages
 
 // Unix path -> the same file as Wine shows it, on drive Z:.
