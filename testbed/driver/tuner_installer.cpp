@@ -28,6 +28,7 @@ struct Behaviour {
     DWORD mode;
     DWORD model;
     DWORD delayMs;
+    bool unplugged;  // no device behind the registered interface
 };
 
 bool Fail(const std::wstring& what, DWORD error = 0)
@@ -79,8 +80,12 @@ bool ParseMs(const std::wstring& text, DWORD* value)
 
 bool ParseBehaviour(const std::wstring& text, Behaviour* out)
 {
-    *out = {kModeAnswer, 0xF4, 0};
+    *out = {kModeAnswer, 0xF4, 0, false};
     if (ParseHexByte(text, &out->model)) return true;
+    if (text == L"unplugged") {
+        out->unplugged = true;
+        return true;
+    }
     if (text == L"refuse") {
         out->mode = kModeRefuse;
         return true;
@@ -215,6 +220,19 @@ bool CreateDevices(const std::vector<Behaviour>& behaviours, const std::vector<s
         device.cbSize = sizeof(device);
         if (!SetupDiCreateDeviceInfoW(set.h, id, &kNoClass, nullptr, nullptr, 0, &device))
             return Fail(std::wstring(L"cannot create device ") + id, GetLastError());
+        const Behaviour& b = behaviours[i];
+        if (b.unplugged) {
+            // What a tuner leaves behind once unplugged: its interface stays
+            // registered, but no driver ever enables it, so it is not present.
+            SP_DEVICE_INTERFACE_DATA unused = {};
+            unused.cbSize = sizeof(unused);
+            if (!SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set.h, &device) ||
+                !SetupDiCreateDeviceInterfaceW(set.h, &device, &kInterfaceGuid, nullptr, 0,
+                                               &unused))
+                return Fail(std::wstring(L"cannot register unplugged device ") + id,
+                            GetLastError());
+            continue;
+        }
         if (!SetString(set.h, &device, SPDRP_HARDWAREID, kHardwareId,
                        sizeof(kHardwareId) / sizeof(wchar_t)))
             return Fail(L"cannot set the hardware ID", GetLastError());
@@ -225,7 +243,6 @@ bool CreateDevices(const std::vector<Behaviour>& behaviours, const std::vector<s
                                            nullptr);
         if (key == INVALID_HANDLE_VALUE)
             return Fail(L"cannot create the device parameters key", GetLastError());
-        const Behaviour& b = behaviours[i];
         RegSetValueExW(key, TUNERSIM_VALUE_MODE, 0, REG_DWORD,
                        reinterpret_cast<const BYTE*>(&b.mode), sizeof(DWORD));
         RegSetValueExW(key, TUNERSIM_VALUE_MODEL, 0, REG_DWORD,
@@ -352,7 +369,9 @@ bool InstallTuners(const std::wstring& driverFile, const std::vector<std::wstrin
                GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
         return Fail(L"cannot start the tuner driver service", GetLastError());
     }
-    return WaitForTunerCount(static_cast<int>(devices.size()));
+    int present = 0;
+    for (const Behaviour& b : behaviours) present += b.unplugged ? 0 : 1;
+    return WaitForTunerCount(present);
 }
 
 bool RemoveTuners()

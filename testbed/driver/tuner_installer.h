@@ -14,12 +14,14 @@
 //   "hang"                  never answers; CancelIo cancels it at once
 //   "hang-nocancel"         never answers and ignores CancelIo (ends on removal)
 //   "hang-nocancel:MS"      ignores CancelIo, answers 75 bytes (model F4) after MS ms (MS >= 1)
+//   "unplugged"             a tuner that was once there: its interface is registered but
+//                           not present, as one unplugged leaves it
 // Requests still held when a device is removed end as cancelled (error 995).
 
 // Replaces the installed set with exactly these devices, in this order
 // (ROOT\TUNERSIM\0000, 0001, ...), so SetupDi member indexes follow it.
-// Returns once exactly devices.size() tuner interfaces are present (or false
-// after ~15 s). An empty list leaves no tuners. Installs the driver service
+// Returns once the interfaces of exactly the present ones are there (or
+// false after ~15 s). An empty list leaves no tuners. Installs the driver service
 // on first use and replaces the installed driver file when it differs.
 bool InstallTuners(const std::wstring& driverFile, const std::vector<std::wstring>& devices);
 

@@ -23,9 +23,11 @@ TEST(TunerSelector, ParsesPrefixAndNumberLikeTheStandardLibrary)
         {L"-t0", true, TunerType::Terrestrial, 0},
         {L"-s1", true, TunerType::Satellite, 1},
         {L"-t01", true, TunerType::Terrestrial, 1},
-        {L"-tx", true, TunerType::Terrestrial, 0},    // no digits reads as 0
-        {L"-t-1", true, TunerType::Terrestrial, -1},  // selects, but matches no tuner
-        {L"-t 1", true, TunerType::Terrestrial, 1},   // leading blanks are skipped
+        {L"-t010", true, TunerType::Terrestrial, 10},  // decimal, never octal
+        {L"-t0x1", true, TunerType::Terrestrial, 0},   // or hexadecimal
+        {L"-tx", true, TunerType::Terrestrial, 0},     // no digits reads as 0
+        {L"-t-1", true, TunerType::Terrestrial, -1},   // selects, but matches no tuner
+        {L"-t 1", true, TunerType::Terrestrial, 1},    // leading blanks are skipped
         {L"-t+2", true, TunerType::Terrestrial, 2},
         {L"-s12abc", true, TunerType::Satellite, 12},
         {L"-t99999999999", true, TunerType::Terrestrial, 2147483647},  // saturates, no wrap

@@ -49,6 +49,9 @@ TEST(EnumerateDevices, ListsTheTunersThatAnswer)
          {L"00", L"F4", L"7E", L"0A"},
          {{0, 0, U}, {1, 0, W}, {2, 1, U}, {3, 0, B}}},
         {"nothing answers", {L"refuse", L"short", L"fail"}, {}},
+        // An unplugged tuner is no member at all: the indexes the player
+        // counts by stay those of the present ones.
+        {"an unplugged tuner first", {L"unplugged", L"F4", L"0A"}, {{0, 0, W}, {1, 0, B}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

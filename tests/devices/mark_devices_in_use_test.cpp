@@ -72,6 +72,7 @@ TEST_F(MarkDevicesInUseTest, OnlyExactPlayerWindowsWithANegativeValueMark)
         {"0 marks nothing", kDialog, kTitle, true, 0, {0, 0, 0}},
         {"1 marks nothing", kDialog, kTitle, true, 1, {0, 0, 0}},
         {"5 marks nothing", kDialog, kTitle, true, 5, {0, 0, 0}},
+        {"-4 is just past the list", kDialog, kTitle, true, -4, {0, 0, 0}},
         {"-10 is past the list", kDialog, kTitle, true, -10, {0, 0, 0}},
         {"INT_MIN is past the list", kDialog, kTitle, true, INT32_MIN, {0, 0, 0}},
         {"no property", kDialog, kTitle, false, 0, {0, 0, 0}},

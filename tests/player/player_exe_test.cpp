@@ -2,6 +2,7 @@
 // blanks, in quotes or without a folder, a missing or vanished player, one
 // that never gets ready and one that stays open, and a player command line
 // over the platform's limit.
+#include "player/player_contract.h"
 #include "player/player_log.h"
 #include "res/resource.h"
 #include "support/launcher_run.h"
@@ -111,8 +112,17 @@ TEST(PlayerLaunchExe, TheLauncherDoesNotWaitForThePlayerToEnd)
         playerStays.playerLifetimeMs = 0;  // until closed
         playerStays.timeoutMs = 30000;
         const LauncherRun run = RunLauncherExe(launcher, c.arguments, c.onWindow, playerStays);
+        FILETIME ended;
+        GetSystemTimeAsFileTime(&ended);
         const std::vector<PlayerStart> starts = ReadPlayerLog(launcher.log);
         ASSERT_EQ(starts.size(), 1u);
+        // The player is ready at once, so the launcher is done long before
+        // the time it gives a player to get ready: it did not wait that out.
+        const ULONGLONG playerAgeMs =
+            ((ULONGLONG{ended.dwHighDateTime} << 32 | ended.dwLowDateTime) - starts[0].startTime) /
+            10000;
+        EXPECT_LT(playerAgeMs, kPlayerReadyTimeoutMs / 2)
+            << "the player's age when the launcher ended";
         const UniqueKernelHandle player(
             OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, starts[0].processId));
         EXPECT_TRUE(run.process.finished) << Describe(run);

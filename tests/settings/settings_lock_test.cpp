@@ -14,8 +14,12 @@ TEST_F(SettingsLock, ALoadWhileAnotherProcessSavesSeesTheWholeFile)
     Write(Utf16File(OtherSections() + L"[White]\r\nPath=" + user.whitePath + L"\r\nParam=" +
                     user.whiteParam + L"\r\n[Black]\r\nPath=" + user.blackPath + L"\r\nParam=" +
                     user.blackParam + L"\r\n"));
-    // The saver lives beside this program, so it saves this very file.
-    const ChildProcess saver = StartChild(L"\"" + WinePath(ZENTROBE_SETTINGS_SAVER) + L"\" 200");
+    // The saver lives beside this program, so it saves this very file. It is
+    // started by its path in capitals: the lock is the file's however a
+    // path spells it.
+    std::wstring saverPath = WinePath(ZENTROBE_SETTINGS_SAVER);
+    CharUpperBuffW(&saverPath[0], static_cast<DWORD>(saverPath.size()));
+    const ChildProcess saver = StartChild(L"\"" + saverPath + L"\" 200");
     ASSERT_TRUE(saver) << "cannot start the saver: error " << saver.startError;
 
     int loads = 0, wrong = 0;

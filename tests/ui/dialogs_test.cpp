@@ -88,13 +88,34 @@ int SelectedRow(HWND list)
         SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
-void SelectRow(HWND list, int row)
+void SetRowState(HWND list, int row, UINT mask, UINT state)
 {
-    LVITEMW state = {};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = row < 0 ? 0 : LVIS_SELECTED | LVIS_FOCUSED;
+    LVITEMW item = {};
+    item.stateMask = mask;
+    item.state = state;
     SendMessageW(list, LVM_SETITEMSTATE, row < 0 ? static_cast<WPARAM>(-1) : row,
-                 reinterpret_cast<LPARAM>(&state));
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+// Selects and focuses row (none when negative); the focus goes to
+// focusedRow instead where one is given.
+void SelectRow(HWND list, int row, int focusedRow = -2)
+{
+    SetRowState(list, -1, LVIS_SELECTED | LVIS_FOCUSED, 0);
+    if (row >= 0) SetRowState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+    const int focus = focusedRow == -2 ? row : focusedRow;
+    if (focus >= 0) SetRowState(list, focus, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+int IconWidth(HICON icon)
+{
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap = {};
+    GetObjectW(info.hbmMask, sizeof(bitmap), &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
 }
 
 class MainWindow : public testing::Test {
@@ -103,7 +124,10 @@ protected:
     {
         folder = FreshFolder(L"ui_main");
         log = folder + L"\\player.log";
-        g_launcherSettings = LauncherSettings{PlayerExe(), PlayerExe(), L"", L""};
+        // A player of its own for each type, so a start shows which one it took.
+        blackPlayer = folder + L"\\Black.exe";
+        CopyFileW(PlayerExe().c_str(), blackPlayer.c_str(), FALSE);
+        g_launcherSettings = LauncherSettings{PlayerExe(), blackPlayer, L"", L""};
     }
     void TearDown() override { g_deviceList.clear(); }
 
@@ -114,15 +138,20 @@ protected:
         return RunDialog(IDD_MAIN, MainDialogProc, L"Zentrobe", script);
     }
 
+    // "White: <arguments>" or "Black: <arguments>" for each start, by its player.
     std::vector<std::wstring> PlayerArguments()
     {
         std::vector<std::wstring> arguments;
-        for (const PlayerStart& start : ReadPlayerLog(log))
-            arguments.push_back(ArgumentsOf(start, PlayerExe()));
+        for (const PlayerStart& start : ReadPlayerLog(log)) {
+            const std::wstring white = ArgumentsOf(start, PlayerExe());
+            arguments.push_back(white.compare(0, 12, L"<unexpected>") != 0
+                                    ? L"White: " + white
+                                    : L"Black: " + ArgumentsOf(start, blackPlayer));
+        }
         return arguments;
     }
 
-    std::wstring folder, log;
+    std::wstring folder, log, blackPlayer;
 };
 
 TEST_F(MainWindow, ShowsTheListWithItsColumnsAndCells)
@@ -135,8 +164,11 @@ TEST_F(MainWindow, ShowsTheListWithItsColumnsAndCells)
         WCHAR caption[64] = {};
         GetWindowTextW(dialog, caption, 64);
         EXPECT_EQ(std::wstring(caption), L"Zentrobe");
-        EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_BIG, 0), 0);
-        EXPECT_NE(SendMessageW(dialog, WM_GETICON, ICON_SMALL, 0), 0);
+        const auto icon = [&](WPARAM which) {
+            return reinterpret_cast<HICON>(SendMessageW(dialog, WM_GETICON, which, 0));
+        };
+        EXPECT_EQ(IconWidth(icon(ICON_BIG)), GetSystemMetrics(SM_CXICON));
+        EXPECT_EQ(IconWidth(icon(ICON_SMALL)), GetSystemMetrics(SM_CXSMICON));
 
         HWND list = GetDlgItem(dialog, IDC_DEVICE_LIST);
         EXPECT_EQ(SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0), LVS_EX_FULLROWSELECT);
@@ -188,6 +220,7 @@ TEST_F(MainWindow, LaunchesTheSelectedRowWithItsIndex)
         int row;
         bool byDoubleClick;
         std::vector<std::wstring> expected;
+        int focusedRow = -2;  // the selected one
     } cases[] = {
         {"row 1 of indexes 0 and 2",
          {MakeEntry(0, 0, TunerType::Terrestrial, 0, L"a"),
@@ -196,28 +229,28 @@ TEST_F(MainWindow, LaunchesTheSelectedRowWithItsIndex)
          L"",
          1,
          false,
-         {L"-o 2 "}},
+         {L"White: -o 2 "}},
         {"Black index 7 with -x",
          {MakeEntry(7, 0, TunerType::Satellite, 0, L"a")},
          L"-w",
          L"-x",
          0,
          false,
-         {L"-o 7 -x"}},
+         {L"Black: -o 7 -x"}},
         {"White gets whiteParam as stored",
          {MakeEntry(1, 0, TunerType::Terrestrial, 0, L"a")},
          L" -w  ",
          L"-x",
          0,
          false,
-         {L"-o 1  -w  "}},
+         {L"White: -o 1  -w  "}},
         {"a row in use launches again",
          {MakeEntry(4, 0, TunerType::Satellite, 1, L"a")},
          L"",
          L"",
          0,
          true,
-         {L"-o 4 "}},
+         {L"Black: -o 4 "}},
         {"double-click takes the selected row",
          {MakeEntry(0, 0, TunerType::Satellite, 0, L"a"),
           MakeEntry(5, 1, TunerType::Satellite, 0, L"b")},
@@ -225,7 +258,16 @@ TEST_F(MainWindow, LaunchesTheSelectedRowWithItsIndex)
          L"",
          1,
          true,
-         {L"-o 5 "}},
+         {L"Black: -o 5 "}},
+        {"the selected row, not the focused one",
+         {MakeEntry(0, 0, TunerType::Terrestrial, 0, L"a"),
+          MakeEntry(3, 1, TunerType::Satellite, 0, L"b")},
+         L"",
+         L"",
+         1,
+         false,
+         {L"Black: -o 3 "},
+         0},
         {"Unknown closes without starting",
          {MakeEntry(0, 0, TunerType::Unknown, 0, L"a")},
          L"",
@@ -242,7 +284,7 @@ TEST_F(MainWindow, LaunchesTheSelectedRowWithItsIndex)
         g_launcherSettings.blackParam = c.blackParam;
         const INT_PTR result = Run([&](HWND dialog) {
             HWND list = GetDlgItem(dialog, IDC_DEVICE_LIST);
-            SelectRow(list, c.row);
+            SelectRow(list, c.row, c.focusedRow);
             if (c.byDoubleClick) {
                 NMITEMACTIVATE click = {};
                 click.hdr.hwndFrom = list;
@@ -435,10 +477,13 @@ TEST(FileOpenRequest, AsksForAnExistingExecutable)
     FillOpenFileRequest(request, GetDesktopWindow(), title, buffer);
     EXPECT_EQ(request.lStructSize, static_cast<DWORD>(OPENFILENAME_SIZE_VERSION_400W));
     EXPECT_EQ(request.hwndOwner, GetDesktopWindow());
-    const std::wstring filter(request.lpstrFilter, 49);
+    // The filter's pairs end at the first empty string.
+    const wchar_t* end = request.lpstrFilter;
+    while (*end) end += wcslen(end) + 1;
+    const std::wstring filter(request.lpstrFilter, end + 1);
     EXPECT_EQ(
         Narrow(filter),
-        Narrow(std::wstring(L"実行ファイル (*.exe)\0*.exe\0すべてのファイル (*.*)\0*.*\0\0", 49)));
+        Narrow(std::wstring(L"実行ファイル (*.exe)\0*.exe\0すべてのファイル (*.*)\0*.*\0", 41)));
     EXPECT_EQ(request.nFilterIndex, 0u);
     EXPECT_EQ(request.lpstrFile, buffer);
     EXPECT_EQ(request.nMaxFile, 260u);
