@@ -86,24 +86,17 @@ bool ParseBehaviour(const std::wstring& text, Behaviour* out)
         out->unplugged = true;
         return true;
     }
-    if (text == L"refuse") {
-        out->mode = kModeRefuse;
-        return true;
-    }
-    if (text == L"short") {
-        out->mode = kModeShort;
-        return true;
-    }
-    if (text == L"fail") {
-        out->mode = kModeFail;
-        return true;
-    }
-    if (text == L"hang") {
-        out->mode = kModeHang;
-        return true;
-    }
-    if (text == L"hang-nocancel") {
-        out->mode = kModeHangNoCancel;
+    const struct {
+        const wchar_t* word;
+        DWORD mode;
+    } kWords[] = {{L"refuse", kModeRefuse},
+                  {L"short", kModeShort},
+                  {L"fail", kModeFail},
+                  {L"hang", kModeHang},
+                  {L"hang-nocancel", kModeHangNoCancel}};
+    for (const auto& w : kWords) {
+        if (text != w.word) continue;
+        out->mode = w.mode;
         return true;
     }
     const std::wstring kNoCancelPrefix = L"hang-nocancel:";

@@ -18,6 +18,7 @@ TEST(PlayerExecutable, DropsOuterBlanksThenOnePairOfQuotes)
         {L"D:\\TV\\FriioView.exe", L"D:\\TV\\FriioView.exe"},
         {L"\"D:\\TV\\FriioView.exe\"", L"D:\\TV\\FriioView.exe"},
         {L"  D:\\TV\\FriioView.exe \t", L"D:\\TV\\FriioView.exe"},
+        {L"\t\"D:\\TV\\FriioView.exe\"", L"D:\\TV\\FriioView.exe"},
         {L" \"D:\\My TV\\FriioView.exe\" ", L"D:\\My TV\\FriioView.exe"},
         {L"\" D:\\TV\\x.exe \"", L" D:\\TV\\x.exe "},      // blanks inside the quotes stay
         {L"\"\"D:\\TV\\x.exe\"\"", L"\"D:\\TV\\x.exe\""},  // one pair only

@@ -97,13 +97,14 @@ void SetRowState(HWND list, int row, UINT mask, UINT state)
                  reinterpret_cast<LPARAM>(&item));
 }
 
-// Selects and focuses row (none when negative); the focus goes to
-// focusedRow instead where one is given.
-void SelectRow(HWND list, int row, int focusedRow = -2)
+constexpr int kFocusTheSelectedRow = -2;
+
+// Selects row (none when negative) and gives the focus to focusedRow.
+void SelectRow(HWND list, int row, int focusedRow = kFocusTheSelectedRow)
 {
     SetRowState(list, -1, LVIS_SELECTED | LVIS_FOCUSED, 0);
     if (row >= 0) SetRowState(list, row, LVIS_SELECTED, LVIS_SELECTED);
-    const int focus = focusedRow == -2 ? row : focusedRow;
+    const int focus = focusedRow == kFocusTheSelectedRow ? row : focusedRow;
     if (focus >= 0) SetRowState(list, focus, LVIS_FOCUSED, LVIS_FOCUSED);
 }
 
@@ -142,10 +143,10 @@ protected:
     std::vector<std::wstring> PlayerArguments()
     {
         std::vector<std::wstring> arguments;
+        const std::wstring white = L"\"" + PlayerExe() + L"\" ";
         for (const PlayerStart& start : ReadPlayerLog(log)) {
-            const std::wstring white = ArgumentsOf(start, PlayerExe());
-            arguments.push_back(white.compare(0, 12, L"<unexpected>") != 0
-                                    ? L"White: " + white
+            arguments.push_back(start.commandLine.compare(0, white.size(), white) == 0
+                                    ? L"White: " + ArgumentsOf(start, PlayerExe())
                                     : L"Black: " + ArgumentsOf(start, blackPlayer));
         }
         return arguments;
@@ -220,7 +221,7 @@ TEST_F(MainWindow, LaunchesTheSelectedRowWithItsIndex)
         int row;
         bool byDoubleClick;
         std::vector<std::wstring> expected;
-        int focusedRow = -2;  // the selected one
+        int focusedRow = kFocusTheSelectedRow;
     } cases[] = {
         {"row 1 of indexes 0 and 2",
          {MakeEntry(0, 0, TunerType::Terrestrial, 0, L"a"),
