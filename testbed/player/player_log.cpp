@@ -197,6 +197,13 @@ std::string FormatPlayerLogRecord(const PlayerStart& start)
     return record;
 }
 
+unsigned long long PlayerLogTimeNow()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
 bool AppendPlayerLog(const std::wstring& path, const PlayerStart& start)
 {
     std::string record = FormatPlayerLogRecord(start);

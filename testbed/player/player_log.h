@@ -21,6 +21,9 @@ struct PlayerStart {
     unsigned long long startTime;  // UTC FILETIME
 };
 
+// The time now, counted as startTime is.
+unsigned long long PlayerLogTimeNow();
+
 // All records in the log, oldest first. A missing file gives none; an unreadable
 // file or a malformed record throws std::runtime_error. A last line without its
 // newline is a record still being written and is left out.

@@ -106,10 +106,7 @@ void LogThisStart()
     std::wstring path;
     if (!ReadEnvironment(kPlayerLogVariable, &path)) return;
     PlayerStart start;
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    start.startTime =
-        (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    start.startTime = PlayerLogTimeNow();
     start.commandLine = GetCommandLineW();
     DWORD size = GetCurrentDirectoryW(0, nullptr);
     std::vector<wchar_t> directory(size + 1);

@@ -112,15 +112,12 @@ TEST(PlayerLaunchExe, TheLauncherDoesNotWaitForThePlayerToEnd)
         playerStays.playerLifetimeMs = 0;  // until closed
         playerStays.timeoutMs = 30000;
         const LauncherRun run = RunLauncherExe(launcher, c.arguments, c.onWindow, playerStays);
-        FILETIME ended;
-        GetSystemTimeAsFileTime(&ended);
+        const unsigned long long ended = PlayerLogTimeNow();
         const std::vector<PlayerStart> starts = ReadPlayerLog(launcher.log);
         ASSERT_EQ(starts.size(), 1u);
         // The player is ready at once, so the launcher is done long before
         // the time it gives a player to get ready: it did not wait that out.
-        const ULONGLONG playerAgeMs =
-            ((ULONGLONG{ended.dwHighDateTime} << 32 | ended.dwLowDateTime) - starts[0].startTime) /
-            10000;
+        const unsigned long long playerAgeMs = (ended - starts[0].startTime) / 10000;
         EXPECT_LT(playerAgeMs, kPlayerReadyTimeoutMs / 2)
             << "the player's age when the launcher ended";
         const UniqueKernelHandle player(
