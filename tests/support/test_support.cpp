@@ -23,22 +23,29 @@ std::wstring PlayerExe()
     return WinePath(ZENTROBE_TEST_PLAYER);
 }
 
+std::vector<WIN32_FIND_DATAW> FindFiles(const std::wstring& pattern)
+{
+    std::vector<WIN32_FIND_DATAW> found;
+    WIN32_FIND_DATAW data;
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE) return found;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") found.push_back(data);
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+    return found;
+}
+
 void RemoveTree(const std::wstring& path)
 {
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = data.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileW(child.c_str());
-        } while (FindNextFileW(find, &data));
-        FindClose(find);
+    for (const WIN32_FIND_DATAW& data : FindFiles(path + L"\\*")) {
+        const std::wstring child = path + L"\\" + data.cFileName;
+        SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(child);
+        else
+            DeleteFileW(child.c_str());
     }
     RemoveDirectoryW(path.c_str());
 }
@@ -49,13 +56,8 @@ std::wstring FreshFolder(const std::wstring& name)
     // still be running from the last one, which then cannot be emptied.
     // Earlier ones are removed where they can be.
     const std::wstring scratch = WinePath(ZENTROBE_TEST_SCRATCH) + L"\\";
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((scratch + name + L".*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
-        do RemoveTree(scratch + data.cFileName);
-        while (FindNextFileW(find, &data));
-        FindClose(find);
-    }
+    for (const WIN32_FIND_DATAW& data : FindFiles(scratch + name + L".*"))
+        RemoveTree(scratch + data.cFileName);
     static unsigned made = 0;
     const std::wstring path = scratch + name + L"." + std::to_wstring(GetCurrentProcessId()) +
                               L"." + std::to_wstring(++made);
@@ -93,7 +95,11 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes)
 
 std::wstring ReadFileText(const std::wstring& path)
 {
-    const std::string bytes = ReadFileBytes(path);
+    return FileText(ReadFileBytes(path));
+}
+
+std::wstring FileText(const std::string& bytes)
+{
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE)
         return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2),

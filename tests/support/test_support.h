@@ -28,10 +28,15 @@ std::wstring PlayerExe();
 std::wstring FreshFolder(const std::wstring& name);
 void RemoveTree(const std::wstring& path);
 
+// What FindFirstFileW finds for a pattern ("folder\\*", "folder\\*.tmp"),
+// without "." and "..".
+std::vector<WIN32_FIND_DATAW> FindFiles(const std::wstring& pattern);
+
 bool FileExists(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
 void WriteFileBytes(const std::wstring& path, const std::string& bytes);
 // A file's text: UTF-16LE when it starts with that byte-order mark, else the ANSI code page.
+std::wstring FileText(const std::string& bytes);
 std::wstring ReadFileText(const std::wstring& path);
 // The bytes of a UTF-16LE file with its byte-order mark.
 std::string Utf16File(const std::wstring& text);
