@@ -24,7 +24,13 @@ std::wstring DefaultPlayerPath();  // <ModuleFolder>\FriioView.exe
 
 // Reads the settings file, with defaults for what is missing or unreadable.
 void LoadSettings();
-// Writes all four settings; a failure to write is silent.
+// Writes all four settings, unless the file already holds them. The new file
+// is built beside the old one and put in its place in one step, so the file
+// is always the old one or the new one, whole. When that cannot be done
+// (another program holds the file, the folder takes no new file, the disk is
+// full), a change made since LoadSettings (in the settings dialog) is written
+// over the old file instead; anything else is left for the next save. A
+// failure to write is silent.
 void SaveSettings();
 
 // How a value is written so that the profile reader gives it back unchanged

@@ -1,12 +1,17 @@
 // Launchers sharing one Zentrobe.ini end to end: closed in turn or at the
-// same moment, the file keeps one launcher's values whole.
+// same moment, or killed while they save, the file keeps one launcher's
+// values whole.
 #include "player/player_log.h"
 #include "res/resource.h"
 #include "settings/settings_file_test.h"
 #include "support/launcher_run.h"
+#include "support/wait.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <map>
+#include <random>
 #include <thread>
 
 namespace {
@@ -188,6 +193,122 @@ TEST(SettingsExe, LaunchersStartingWhileOthersSaveKeepTheSettings)
     EXPECT_TRUE(blackParam == L"-b one" || blackParam == L"-b two") << Narrow(blackParam);
     EXPECT_EQ(ReadValue(L"Other" + std::to_wstring(kSlowSections - 1), L"Key", launcher.settings),
               std::wstring(20, L'k'));
+}
+
+// What a folder holds: each entry's name, with its size and write time.
+using FolderState = std::map<std::wstring, std::pair<DWORD, ULONGLONG>>;
+FolderState StateOf(const std::wstring& folder)
+{
+    FolderState state;
+    for (const WIN32_FIND_DATAW& found : FindFiles(folder + L"\\*")) {
+        const ULARGE_INTEGER time = {
+            {found.ftLastWriteTime.dwLowDateTime, found.ftLastWriteTime.dwHighDateTime}};
+        state[found.cFileName] = {found.nFileSizeLow, time.QuadPart};
+    }
+    return state;
+}
+
+// The start and end of a file's text, for failure messages about a file of
+// 20,000 sections.
+std::string Ends(const std::string& bytes)
+{
+    const std::wstring text = FileText(bytes);
+    if (text.size() <= 160) return Narrow(text);
+    return Narrow(text.substr(0, 60)) + " ... " + Narrow(text.substr(text.size() - 100));
+}
+
+// Launchers killed while they save, as a crash, a forced shutdown or
+// TerminateProcess ends them: the moment the folder starts to change, and at
+// random moments after the player started, over a file slow to rewrite. The
+// settings file must be the one from before the save or the one after it,
+// whole; what a killed save leaves behind must not change what the next
+// launcher reads, and must not pile up. (With the file rewritten in place,
+// kills left it empty or cut short.)
+TEST(SettingsExe, ALauncherKilledWhileItSavesLeavesTheOldFileOrTheNewOne)
+{
+    constexpr int kAtFirstChange = 5, kAtRandom = 15;
+    InstallSimulatedTuners({L"F4"});
+    const LauncherFolder launcher = PrepareLauncherFolder(L"settings_killed");
+    // The players log elsewhere, so that the save is all that changes in the folder.
+    const std::wstring log = FreshFolder(L"settings_killed_log") + L"\\player.log";
+    ScopedEnvironment logVariable(kPlayerLogVariable, log);
+    ScopedEnvironment lifetime(kPlayerLifetimeVariable, L"1000");
+    // The user's White values and other programs' sections, but no [Black]
+    // yet: the save at exit must add keys, so it has to write the file.
+    const std::string before = Utf16File(OtherSections(kSlowSections) + L"[White]\r\nPath=" +
+                                         launcher.player + L"\r\nParam=-keep me\r\n");
+    const auto startLauncher = [&] {
+        return StartChild(L"\"" + launcher.exe + L"\" -t0", launcher.folder);
+    };
+    const auto playerStarts = [&] { return ReadPlayerLog(log).size(); };
+
+    // One run left alone gives the file after the save, and how long after
+    // its player's start a launcher ends.
+    WriteFileBytes(launcher.settings, before);
+    const ChildProcess first = startLauncher();
+    ASSERT_TRUE(first) << "error " << first.startError;
+    ASSERT_TRUE(WaitUntil([&] { return playerStarts() == 1; }, kPatienceMs, 1));
+    const Stopwatch sincePlayer;
+    ASSERT_TRUE(FinishChild(first, 60000).finished);
+    const DWORD saveWindowMs = static_cast<DWORD>(sincePlayer.Ms());
+    const std::string after = ReadFileBytes(launcher.settings);
+    ASSERT_NE(after, before);
+    ASSERT_NE(FileText(after).find(L"[Black]"), std::wstring::npos) << Ends(after);
+
+    std::mt19937 random(20261211);
+    int keptOld = 0, gotNew = 0, killedRunning = 0;
+    for (int attempt = 0; attempt < kAtFirstChange + kAtRandom; ++attempt) {
+        const bool atFirstChange = attempt < kAtFirstChange;
+        const size_t startsBefore = playerStarts();
+        WriteFileBytes(launcher.settings, before);
+        const FolderState untouched = StateOf(launcher.folder);
+        const ChildProcess child = startLauncher();
+        ASSERT_TRUE(child) << "error " << child.startError;
+        const auto ended = [&] { return WaitForExit(child, 0); };
+        DWORD delayMs = 0;
+        if (atFirstChange) {
+            WaitUntil([&] { return StateOf(launcher.folder) != untouched || ended(); }, kPatienceMs,
+                      1);
+        } else {
+            WaitUntil([&] { return playerStarts() > startsBefore || ended(); }, kPatienceMs, 1);
+            delayMs = std::uniform_int_distribution<DWORD>(0, saveWindowMs)(random);
+            Sleep(delayMs);
+        }
+        killedRunning += !ended();
+        Kill(child);
+
+        SCOPED_TRACE(testing::Message()
+                     << "attempt " << attempt << ": killed "
+                     << (atFirstChange ? std::string("as the folder changed")
+                                       : std::to_string(delayMs) + " ms after its player started"));
+        const std::string now = ReadFileBytes(launcher.settings);
+        keptOld += now == before;
+        gotNew += now == after;
+        EXPECT_TRUE(now == before || now == after)
+            << "the file is neither the old one nor the new one: " << now.size() << " bytes, not "
+            << before.size() << " or " << after.size() << ": " << Ends(now);
+        // Each launcher, started beside what the killed one before it left,
+        // must still have read the user's values.
+        const std::vector<PlayerStart> starts = ReadPlayerLog(log);
+        ASSERT_EQ(starts.size(), startsBefore + 1);
+        EXPECT_EQ(Narrow(ArgumentsOf(starts.back(), launcher.player)), "-o 0 -keep me");
+        if (HasFailure()) break;  // one reproducible case is enough to go on
+    }
+    std::printf("  kills within %lu ms of a player's start left the old file %d times and the "
+                "new one %d times; %d of %d landed while the launcher ran\n",
+                saveWindowMs, keptOld, gotNew, killedRunning, kAtFirstChange + kAtRandom);
+    if (HasFailure()) return;
+    EXPECT_GE(killedRunning, kAtFirstChange) << "too few kills landed during a save to tell";
+
+    // A launcher left alone afterwards saves as the first did, and nothing
+    // the killed saves left is still beside the file.
+    WriteFileBytes(launcher.settings, before);
+    EXPECT_TRUE(FinishChild(startLauncher(), 60000).finished);
+    EXPECT_TRUE(ReadFileBytes(launcher.settings) == after)
+        << Ends(ReadFileBytes(launcher.settings));
+    std::string names;
+    for (const auto& entry : StateOf(launcher.folder)) names += Narrow(entry.first) + " ";
+    EXPECT_EQ(names, "FriioView.exe Zentrobe.exe Zentrobe.ini ");
 }
 
 // In a folder just deep enough, the default player path is one character
